@@ -1,0 +1,65 @@
+#include "units/picture.h"
+
+#include <SDL/SDL_image.h>
+
+#include <cstdio>
+#include <set>
+
+std::string local_path(const char* game_path) {
+  std::string path(game_path);
+  for (char& c : path)
+    if (c == '\\') c = '/';
+  return path;
+}
+
+SDL_Surface* convert_to_xrgb(SDL_Surface* picture) {
+  SDL_PixelFormat format{};
+  format.BitsPerPixel = 32;
+  format.BytesPerPixel = 4;
+  format.Rmask = 0x00FF0000;
+  format.Gmask = 0x0000FF00;
+  format.Bmask = 0x000000FF;
+  format.Rshift = 16;
+  format.Gshift = 8;
+  format.alpha = SDL_ALPHA_OPAQUE;
+  return SDL_ConvertSurface(picture, &format, SDL_SWSURFACE);
+}
+
+SDL_Surface* load_picture_as_is(const char* game_path) {
+  return IMG_Load(local_path(game_path).c_str());
+}
+
+SDL_Surface* load_xrgb_picture(const char* game_path) {
+  SDL_Surface* loaded = load_picture_as_is(game_path);
+  if (!loaded) return nullptr;
+  SDL_Surface* converted = convert_to_xrgb(loaded);
+  SDL_FreeSurface(loaded);
+  return converted;
+}
+
+namespace {
+
+// A white square with a black frame: visible on land and water alike.
+SDL_Surface* make_missing_picture_marker() {
+  const int size = 16;
+  SDL_Surface* marker =
+      SDL_CreateRGBSurface(SDL_SWSURFACE, size, size, 32, 0x00FF0000, 0x0000FF00, 0x000000FF, 0);
+  if (!marker) return nullptr;
+  SDL_FillRect(marker, nullptr, 0x000000);
+  SDL_Rect inner{2, 2, size - 4, size - 4};
+  SDL_FillRect(marker, &inner, 0xFFFFFF);
+  return marker;
+}
+
+}  // namespace
+
+SDL_Surface* load_unit_picture(const char* game_path) {
+  if (SDL_Surface* picture = load_xrgb_picture(game_path)) return picture;
+  // Units come and go all game long; one line per missing file is enough.
+  static std::set<std::string> reported;
+  const std::string path = local_path(game_path);
+  if (reported.insert(path).second)
+    std::fprintf(stderr, "Quorvale: cannot load %s (%s); drawing a plain marker instead\n",
+                 path.c_str(), IMG_GetError());
+  return make_missing_picture_marker();
+}

@@ -1,0 +1,33 @@
+/*
+ * Picture files: where they are and how they are loaded.
+ *
+ * The game names its pictures the way it always has, with a backslash after "gfx"
+ * ("gfx\\tank.png"); local_path is the one place that maps that separator to this
+ * system's. Paths are relative to the working directory.
+ *
+ * Every picture the game draws turned or keyed is kept in one 32-bit layout whose raw
+ * pixel reads 0x00RRGGBB, whatever the display's depth: the terrain test reads the
+ * map in that layout, and a colour key mapped through a picture's own format then
+ * always matches its magenta. Main thread only (SDL surfaces).
+ */
+#pragma once
+
+#include <SDL/SDL.h>
+
+#include <string>
+
+// The game's path with its backslashes turned into this system's separator.
+std::string local_path(const char* game_path);
+
+// A surface's copy in the 32-bit 0x00RRGGBB layout, or null if SDL cannot make it.
+SDL_Surface* convert_to_xrgb(SDL_Surface* picture);
+
+// Loads a picture in the 0x00RRGGBB layout; null if it cannot be read.
+SDL_Surface* load_xrgb_picture(const char* game_path);
+
+// Loads a picture as the file holds it (no conversion); null if it cannot be read.
+SDL_Surface* load_picture_as_is(const char* game_path);
+
+// Loads a unit's picture in the 0x00RRGGBB layout. A picture that cannot be read is
+// reported once on stderr and replaced by a plain marker, so every unit can be drawn.
+SDL_Surface* load_unit_picture(const char* game_path);
