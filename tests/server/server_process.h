@@ -1,0 +1,81 @@
+/*
+ * The real quorvale-server as a child process of a test, plus the small facts
+ * about it the tests read from /proc and the scratch folders they work in.
+ *
+ * A ServerProcess owns its child: destroying it kills and reaps a child still
+ * running, so a failing test never leaves a server behind. Test thread only.
+ */
+#pragma once
+
+#include <sys/types.h>
+
+#include <chrono>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+using std::chrono::milliseconds;
+
+// A fresh folder under the system's temporary folder, removed with everything in it.
+class ScratchFolder {
+ public:
+  ScratchFolder();
+  ~ScratchFolder();
+  ScratchFolder(const ScratchFolder&) = delete;
+  ScratchFolder& operator=(const ScratchFolder&) = delete;
+
+  // The path of a file named `name` inside the folder.
+  std::string file(const std::string& name) const { return path_ + "/" + name; }
+
+ private:
+  std::string path_;
+};
+
+class ServerProcess {
+ public:
+  // Starts the server with these arguments; its stdout and stderr go to files in `scratch`.
+  ServerProcess(const std::vector<std::string>& arguments, const ScratchFolder& scratch);
+  ~ServerProcess();
+  ServerProcess(const ServerProcess&) = delete;
+  ServerProcess& operator=(const ServerProcess&) = delete;
+
+  pid_t pid() const { return pid_; }
+
+  // Polls until something listens on `port`; false if the server exits or time runs out.
+  bool wait_until_listening(uint16_t port, milliseconds limit);
+
+  // Waits for the server to exit; its exit code, or none if it was killed or is still running.
+  std::optional<int> wait_for_exit(milliseconds limit);
+
+  // Sends a signal to the server.
+  void send(int signal_number) const;
+
+  std::string stdout_text() const;
+  std::string stderr_text() const;
+
+ private:
+  pid_t pid_ = -1;
+  bool reaped_ = false;
+  int exit_status_ = 0;
+  std::string stdout_path_;
+  std::string stderr_path_;
+};
+
+// A port on 127.0.0.1 that nothing listened on a moment ago.
+uint16_t free_port();
+
+// A size field such as "VmRSS" or "VmHWM" from /proc/PID/status, in kB; -1 if unreadable.
+long process_memory_kb(pid_t pid, const std::string& field);
+
+// How many file descriptors a process has open; -1 if unreadable.
+int open_descriptor_count(pid_t pid);
+
+// The whole content of a file; empty if it cannot be read.
+std::string read_file(const std::string& path);
+
+// Writes `content` as the whole of a file and says whether it could.
+bool write_file(const std::string& path, const std::string& content);
+
+// The lines of a text, without their line ends.
+std::vector<std::string> lines_of(const std::string& text);
