@@ -178,17 +178,22 @@ TEST_F(StreamTest, LogsClientsAndStopsCleanlyOnEitherSignal) {
       StreamClient client(port_);
       ASSERT_TRUE(client.read_message(message_limit));
     }
-    StreamClient staying(port_);
-    ASSERT_TRUE(staying.read_message(message_limit));
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     while (server->stderr_text().find(" left ") == std::string::npos &&
            std::chrono::steady_clock::now() < deadline)
       std::this_thread::sleep_for(milliseconds(20));
+    StreamClient staying(port_);
+    ASSERT_TRUE(staying.read_message(message_limit));
     server->send(signal_number);
     EXPECT_EQ(server->wait_for_exit(exit_limit), 0);
     const std::string log = server->stderr_text();
-    EXPECT_NE(log.find("connected (1 connected)"), std::string::npos) << log;
-    EXPECT_NE(log.find("left after"), std::string::npos) << log;
+    const std::vector<std::string> lines = lines_of(log);
+    ASSERT_EQ(lines.size(), 4u) << log;
+    EXPECT_NE(lines[0].find("serving on 127.0.0.1 port"), std::string::npos) << log;
+    EXPECT_NE(lines[1].find("connected (1 connected)"), std::string::npos) << log;
+    EXPECT_NE(lines[2].find("left after"), std::string::npos) << log;
+    EXPECT_NE(lines[2].find("(0 connected)"), std::string::npos) << log;
+    EXPECT_NE(lines[3].find("connected (1 connected)"), std::string::npos) << log;
     for (int n = 0; n < 1000 && staying.read_message(message_limit); ++n) continue;
     EXPECT_TRUE(staying.ended()) << "the stream ends when the server stops";
   }
