@@ -37,6 +37,9 @@ class tcp_client {
   void request_close();
 
  private:
+  // Tests and the fuzz target hand messages to publish_snapshot without a socket.
+  friend struct tcp_client_probe;
+
   void begin_connect(endpoint_iterator endpoint);
   void on_connect(const boost::system::error_code& error, endpoint_iterator remainder);
   void start_read();
