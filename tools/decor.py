@@ -89,21 +89,30 @@ def village(t, rng, cx, cy, radius, houses):
                  DIRT_RIM, t.deco_allow, t.deco_put)
     placed = [(cx - 8, cy - 8, cx + 9, cy + 9)]   # keep the square around the well free
     paint(t.img, Ellipse(cx + 0.5, cy + 0.5, 4), (40, 90, 170), ROCK_RIM, None, t.deco_put)
-    for k in range(houses * 3):                 # try spots on rings around the square
-        if len(placed) == houses + 1:
+    slots = sorted((x, y) for x, y in yard if x % 6 == 0 and y % 6 == 0)
+    rng.shuffle(slots)                          # random packing; the square stays free
+    for x, y in slots:
+        if len(placed) > houses + 3:            # a few garden plots after the houses
             break
-        ring = radius * (0.5 if k % 3 else 0.85)
-        a = k * 2.39996 + rng.uniform(-0.2, 0.2)  # golden-angle steps spread the houses evenly
-        w, h = rng.randrange(16, 28), rng.randrange(14, 22)
-        x = int(cx + math.cos(a) * ring * 1.2 - w / 2)
-        y = int(cy + math.sin(a) * ring * 0.9 - h / 2)
-        box = (x - 4, y - 4, x + w + 7, y + h + 7)
+        w, h = rng.randrange(18, 31), rng.randrange(14, 23)
+        box = (x - 2, y - 2, x + w + 5, y + h + 5)
         corners = ((box[0], box[1]), (box[2], box[1]), (box[0], box[3]), (box[2], box[3]))
-        if all(c in yard for c in corners) and not any(
+        if not all(c in yard for c in corners) or any(
                 box[0] < b[2] and b[0] < box[2] and box[1] < b[3] and b[1] < box[3] for b in placed):
-            placed.append(box)
+            continue
+        placed.append(box)
+        if len(placed) <= houses + 1:
             house(t, rng, x, y, w, h, yard)
+        else:
+            garden(t, rng, x, y, w, h)
     return True
+
+
+def garden(t, rng, x, y, w, h):
+    """Vegetable plot: crop rows inside a dark fence."""
+    crop = rng.choice(((92, 124, 44), (150, 150, 60), (104, 140, 70)))
+    rows = lambda px, py: crop if py % 3 else (118, 92, 60)
+    paint(t.img, Rect(x, y, x + w, y + h), rows, (84, 64, 40), None, t.deco_put)
 
 
 # (kind, x, y, size, extra): hand-placed so the opening view stays open
@@ -120,7 +129,7 @@ LAYOUT = [
     ("rocks", 1290, 990, 20, 4),
     ("rocks", 1540, 860, 26, 5),
     ("village", 460, 620, 62, 8),
-    ("village", 1250, 800, 56, 6),
+    ("village", 1420, 740, 52, 6),
     ("village", 760, 440, 58, 7),
 ]
 

@@ -37,7 +37,7 @@ def gradient(top, bottom, y0, y1):
     return f
 
 
-def treads(base, x0, x1):
+def treads(base):
     """Track fill with cross links so tracks read as tracks."""
     def f(x, y):
         return shade(base, 35) if y % 3 == 0 else base
@@ -47,8 +47,8 @@ def treads(base, x0, x1):
 def tracked_hull(img, hull, top):
     size = img.w
     tread = (62, 60, 56)
-    paint(img, Rect(3, top, 9, size - 1), treads(tread, 3, 9), INK)
-    paint(img, Rect(size - 9, top, size - 3, size - 1), treads(tread, size - 9, size - 3), INK)
+    paint(img, Rect(3, top, 9, size - 1), treads(tread), INK)
+    paint(img, Rect(size - 9, top, size - 3, size - 1), treads(tread), INK)
     paint(img, Rect(7, top + 2, size - 7, size - 2), gradient(shade(hull, 25), shade(hull, -20), top, size),
           INK)
     # engine deck grille at the back
@@ -62,7 +62,7 @@ def tank():
     paint(img, Rect(12, 1, 16, 15), shade(hull, -10), INK)           # barrel
     paint(img, Rect(11, 0, 17, 4), shade(hull, -25), INK)            # muzzle brake
     paint(img, Ellipse(14, 17, 6, 6), lit(shade(hull, 15), 14, 17, 6), INK)
-    paint(img, Ellipse(16.5, 19.5, 2, 2), shade(hull, -30), INK)      # hatch
+    paint(img, Ellipse(17, 20, 2.5, 2.5), shade(hull, -45), INK)      # hatch
     return img
 
 
