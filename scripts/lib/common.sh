@@ -20,12 +20,20 @@ ensure_packages() {
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}" >/dev/null
 }
 
-# Configures and builds into the named folder; extra arguments go to cmake.
+# Configures and builds everything into the named folder; extra arguments go to cmake.
 build_into() {
   local dir=$1
   shift
-  cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+  cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORVALE_TESTS=ON "$@" >/dev/null
   cmake --build "$dir" -j2
+}
+
+# Builds just the two programs into build/, for playing.
+build_programs() {
+  cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  local targets=(--target quorvale)
+  [ -f server/CMakeLists.txt ] && targets+=(--target quorvale-server)
+  cmake --build build -j2 "${targets[@]}"
 }
 
 # Starts Xvfb on a free display and exports DISPLAY; stop_display ends it.
