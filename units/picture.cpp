@@ -51,15 +51,25 @@ SDL_Surface* make_missing_picture_marker() {
   return marker;
 }
 
-}  // namespace
-
-SDL_Surface* load_unit_picture(const char* game_path) {
-  if (SDL_Surface* picture = load_xrgb_picture(game_path)) return picture;
-  // Units come and go all game long; one line per missing file is enough.
+// Units and shots come and go all game long; one line per missing file is enough.
+void report_missing_once(const char* game_path, const char* consequence) {
   static std::set<std::string> reported;
   const std::string path = local_path(game_path);
   if (reported.insert(path).second)
-    std::fprintf(stderr, "Quorvale: cannot load %s (%s); drawing a plain marker instead\n",
-                 path.c_str(), IMG_GetError());
+    std::fprintf(stderr, "Quorvale: cannot load %s (%s); %s\n", path.c_str(), IMG_GetError(),
+                 consequence);
+}
+
+}  // namespace
+
+SDL_Surface* load_shot_picture(const char* game_path) {
+  SDL_Surface* picture = load_picture_as_is(game_path);
+  if (!picture) report_missing_once(game_path, "explosions will show as plain squares");
+  return picture;
+}
+
+SDL_Surface* load_unit_picture(const char* game_path) {
+  if (SDL_Surface* picture = load_xrgb_picture(game_path)) return picture;
+  report_missing_once(game_path, "drawing a plain marker instead");
   return make_missing_picture_marker();
 }

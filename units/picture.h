@@ -28,6 +28,10 @@ SDL_Surface* load_xrgb_picture(const char* game_path);
 // Loads a picture as the file holds it (no conversion); null if it cannot be read.
 SDL_Surface* load_picture_as_is(const char* game_path);
 
+// Loads a shot's picture as the file holds it. A picture that cannot be read is
+// reported once on stderr; the result is then null and the shot is drawn as a square.
+SDL_Surface* load_shot_picture(const char* game_path);
+
 // Loads a unit's picture in the 0x00RRGGBB layout. A picture that cannot be read is
 // reported once on stderr and replaced by a plain marker, so every unit can be drawn.
 SDL_Surface* load_unit_picture(const char* game_path);

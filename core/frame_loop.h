@@ -1,0 +1,18 @@
+/*
+ * The frame loop: every pass of the game on the main thread, paced by a 20 ms wait.
+ */
+#pragma once
+
+#include <SDL/SDL.h>
+
+class tcp_client;
+struct Player;
+
+// True for the one event that ends the game: an Escape key-down or a window close.
+bool is_quit_event(const SDL_Event& event);
+
+// Moves every Unit one step if one is due, in list order.
+void run_unit_pass(SDL_Surface* map);
+
+// Runs frames until a pass takes a quit event; that pass is completed in full.
+void run_frame_loop(SDL_Surface* map, Player& player, tcp_client& client);

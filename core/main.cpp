@@ -1,0 +1,104 @@
+// Quorvale: start-up, the frame loop and shutdown, in that order.
+
+#include <SDL/SDL.h>
+#include <SDL/SDL_framerate.h>
+#include <SDL/SDL_image.h>
+
+#include <cstdio>
+#include <ctime>
+#include <iostream>
+
+#include "core/frame_loop.h"
+#include "core/world.h"
+#include "net/network_thread.h"
+#include "net/tcp_client.h"
+#include "units/picture.h"
+#include "units/terrain.h"
+#include "view/draw_frame.h"
+#include "view/player.h"
+
+namespace {
+
+constexpr const char* map_file = "gfx\\map1.png";
+
+// One line on stderr, then the way out of a start-up that cannot go on.
+int fail_start(const char* what) {
+  std::fprintf(stderr, "Quorvale: %s\n", what);
+  SDL_Quit();
+  return 1;
+}
+
+// The blocking lookup of the server; an empty list if it fails.
+endpoint_list resolve_server(boost::asio::ip::tcp::resolver& resolver) {
+  try {
+    return resolver.resolve(default_server_host, server_service);
+  } catch (const std::exception& e) {
+    std::cerr << e.what() << std::endl;
+    return endpoint_list();
+  }
+}
+
+}  // namespace
+
+int main() {
+  // Progress lines must show as they happen, even through a pipe.
+  std::setvbuf(stdout, nullptr, _IOLBF, 0);
+  std::printf("It begins!\n");
+  io_service io;
+  std::printf("Declarations complete\n");
+
+  // Nothing consults the manager later: the loop paces itself.
+  FPSmanager frame_rate;
+  SDL_initFramerate(&frame_rate);
+  SDL_setFramerate(&frame_rate, 100);
+  std::printf("Framerate cap set\n");
+
+  Player* player = new Player();
+  player->select_unit(0);
+  std::printf("Main player created\n");
+
+  char reason[512];
+  if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+    std::snprintf(reason, sizeof reason, "cannot start SDL video (%s)", SDL_GetError());
+    return fail_start(reason);
+  }
+  SDL_WM_SetCaption("Quorvale", "Quorvale");
+  world.screen = SDL_SetVideoMode(screen_width, screen_height, 0, SDL_SWSURFACE);
+  if (!world.screen) {
+    std::snprintf(reason, sizeof reason,
+                  "cannot open the %dx%d window (%s); is a display available?", screen_width,
+                  screen_height, SDL_GetError());
+    return fail_start(reason);
+  }
+  std::srand(static_cast<unsigned>(std::time(nullptr)));
+  std::printf("Screen created\n");
+
+  SDL_Surface* map = load_terrain_map(map_file);
+  if (!map) {
+    std::snprintf(reason, sizeof reason,
+                  "cannot load the map picture %s (%s); run quorvale from the folder that "
+                  "holds gfx/",
+                  local_path(map_file).c_str(), IMG_GetError());
+    return fail_start(reason);
+  }
+  std::printf("Map loaded\n");
+
+  std::printf("Initing tcp_client...\n");
+  boost::asio::ip::tcp::resolver resolver(io);
+  const endpoint_list endpoints = resolve_server(resolver);
+  tcp_client client(io, endpoints);
+  boost::thread network_thread = start_network_thread(io);
+  std::printf("Main game has begun!\n");
+
+  run_frame_loop(map, *player, client);
+
+  client.request_close();
+  network_thread.join();
+  std::printf("Cleaning up\n");
+  world.clear();
+  SDL_FreeSurface(map);
+  std::printf("Goodbye!\n");
+  SDL_Quit();
+  delete player;
+  return 0;
+}

@@ -1,0 +1,82 @@
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+
+#include "child_process.h"
+
+using namespace std::chrono_literals;
+using test_support::build_dir;
+using test_support::ChildProcess;
+using test_support::source_dir;
+
+namespace {
+
+std::string client_path() { return build_dir() + "/quorvale"; }
+
+const char* const start_up_lines =
+    "It begins!\n"
+    "Declarations complete\n"
+    "Framerate cap set\n"
+    "Main player created\n"
+    "Screen created\n"
+    "Map loaded\n"
+    "Initing tcp_client...\n"
+    "Main game has begun!\n";
+
+// The first line a command prints, or "" if it prints none.
+std::string first_line_of(const std::string& command) {
+  std::string line;
+  if (FILE* pipe = popen(command.c_str(), "r")) {
+    char buffer[256];
+    if (fgets(buffer, sizeof buffer, pipe)) line = buffer;
+    pclose(pipe);
+  }
+  while (!line.empty() && line.back() == '\n') line.pop_back();
+  return line;
+}
+
+}  // namespace
+
+TEST(Client, PrintsEveryProgressLineInOrderAndEndsCleanlyOnSigterm) {
+  ChildProcess client({client_path()}, {"SDL_VIDEODRIVER=dummy"}, source_dir());
+  ASSERT_TRUE(client.wait_for_stdout("Main game has begun!\n", 10s)) << client.err();
+  // SDL turns the signal into a quit request, which ends the loop like closing the window.
+  client.signal(SIGTERM);
+  EXPECT_EQ(client.wait_for_exit(10s), 0) << client.err();
+  EXPECT_EQ(client.out(), std::string(start_up_lines) + "Cleaning up\nGoodbye!\n");
+}
+
+TEST(Client, SaysInOneLineWhereTheMapShouldBeWhenRunFromTheWrongFolder) {
+  char folder[] = "/tmp/quorvale-no-gfx-XXXXXX";
+  ASSERT_NE(mkdtemp(folder), nullptr);
+  ChildProcess client({client_path()}, {"SDL_VIDEODRIVER=dummy"}, folder);
+  const int status = client.wait_for_exit(10s);
+  rmdir(folder);
+  EXPECT_NE(status, 0);
+  EXPECT_EQ(client.out().find("Map loaded"), std::string::npos);
+  const std::string& err = client.err();
+  EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+  EXPECT_NE(err.find("gfx/map1.png"), std::string::npos) << err;
+  EXPECT_NE(err.find("run quorvale from the folder that holds gfx/"), std::string::npos) << err;
+}
+
+TEST(Client, OpensItsWindowAndEndsOnEscape) {
+  const char* display = getenv("DISPLAY");
+  if (!display || !*display) GTEST_SKIP() << "needs an X display (scripts/test starts one)";
+  ChildProcess client({client_path()}, {"SDL_VIDEODRIVER=x11"}, source_dir());
+  ASSERT_TRUE(client.wait_for_stdout("Main game has begun!\n", 10s)) << client.err();
+  std::string window;
+  for (int tries = 0; tries < 50 && window.empty(); ++tries) {
+    window = first_line_of("xdotool search --name '^Quorvale$' 2>/dev/null");
+    if (window.empty()) usleep(100 * 1000);
+  }
+  ASSERT_FALSE(window.empty()) << "no window with the caption Quorvale";
+  ASSERT_EQ(system(("xdotool key --window " + window + " Escape").c_str()), 0);
+  EXPECT_EQ(client.wait_for_exit(10s), 0) << client.err();
+  EXPECT_NE(client.out().find("Cleaning up\nGoodbye!\n"), std::string::npos) << client.out();
+}

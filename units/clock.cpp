@@ -1,0 +1,3 @@
+#include "units/clock.h"
+
+Uint32 (*game_ticks)() = SDL_GetTicks;

@@ -1,0 +1,40 @@
+#include "units/unit.h"
+
+#include "units/clock.h"
+#include "units/picture.h"
+#include "units/truncate.h"
+#include "units/unit_types.h"
+
+Unit::Unit(const UnitRecord& record) {
+  heading = 0;
+  speed = 0;
+  throttle = 0;
+  turn = 0;
+  last_step = game_ticks();
+  image = nullptr;
+  reload[0] = reload[1] = 500;
+  last_fire[0] = game_ticks();
+  last_fire[1] = game_ticks();
+  set_type(record.type);
+  stale = false;
+  heading = record.heading;
+  speed = record.speed;
+  x = record.x;
+  y = record.y;
+  id = record.id;
+  pos = SDL_Rect{truncate_to_i16(x), truncate_to_i16(y), 0, 0};
+}
+
+void Unit::set_type(int new_type) {
+  if (image) SDL_FreeSurface(image);
+  type = new_type;
+  const UnitTypeRow& row = unit_type_row(new_type);
+  min_speed = row.min_speed;
+  max_speed = row.max_speed;
+  accel = row.accel;
+  decel = row.decel;
+  turn_rate = row.turn_rate;
+  terrain = row.terrain;
+  // Every unit loads its own copy; nothing is shared between units.
+  image = load_unit_picture(row.image_file);
+}

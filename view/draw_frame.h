@@ -1,0 +1,18 @@
+/*
+ * Drawing one frame into the World's screen.
+ *
+ * The view follows the Player's unit (or shows the map's top-left corner without one);
+ * then the map, every unit turned to its heading, and every shot on top. Nothing is
+ * kept between frames but the Player's view. Main thread only.
+ */
+#pragma once
+
+#include <SDL/SDL.h>
+
+struct Player;
+
+constexpr int screen_width = 640;
+constexpr int screen_height = 480;
+
+// Places the Player's view over its unit and draws map, units and shots.
+void draw_frame(SDL_Surface* map, Player& player);
