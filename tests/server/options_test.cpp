@@ -7,7 +7,7 @@
 #include <unistd.h>
 
 #include "server/server_options.h"
-#include "tests/server/server_process.h"
+#include "tests/server/child_process.h"
 #include "tests/server/test_map.h"
 
 namespace {
@@ -48,7 +48,7 @@ TEST(ServerOptionsTest, DefaultsServeTheClient) {
 
 TEST(ServerProgramTest, HelpListsEveryOptionWithItsDefault) {
   ScratchFolder scratch;
-  ServerProcess server({"--help"}, scratch);
+  ChildProcess server(server_command({"--help"}), scratch);
   ASSERT_EQ(server.wait_for_exit(exit_limit), 0);
   const std::string help = server.stdout_text();
   for (const char* option : {"--port", "--bind", "--units", "--rate", "--seed", "--map", "--record",
@@ -61,7 +61,7 @@ TEST(ServerProgramTest, HelpListsEveryOptionWithItsDefault) {
 // Runs the program and expects a failing exit with one stderr line mentioning `mention`.
 void expect_refusal(const std::vector<std::string>& arguments, const std::string& mention,
                     const ScratchFolder& scratch) {
-  ServerProcess server(arguments, scratch);
+  ChildProcess server(server_command(arguments), scratch);
   const std::optional<int> code = server.wait_for_exit(exit_limit);
   ASSERT_TRUE(code) << "still running or killed: " << arguments.front();
   EXPECT_NE(*code, 0) << arguments.front();

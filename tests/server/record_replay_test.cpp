@@ -1,7 +1,7 @@
 // Recording what is sent, serving it back, and the seed deciding the world.
 #include <gtest/gtest.h>
 
-#include "tests/server/server_process.h"
+#include "tests/server/child_process.h"
 #include "tests/server/stream_client.h"
 #include "tests/server/test_map.h"
 
@@ -25,7 +25,7 @@ class RecordReplayTest : public ::testing::Test {
     std::vector<std::string> arguments{"--port", std::to_string(free_port()), "--quiet", "--record",
                                        path};
     arguments.insert(arguments.end(), extra.begin(), extra.end());
-    ServerProcess server(arguments, scratch_);
+    ChildProcess server(server_command(arguments), scratch_);
     EXPECT_EQ(server.wait_for_exit(exit_limit), 0) << server.stderr_text();
     const std::string content = read_file(path);
     EXPECT_EQ(content.size() % snapshot_message_size, 0u);
@@ -48,9 +48,9 @@ TEST_F(RecordReplayTest, ReplayServesTheRecordingAgainInALoop) {
     ASSERT_EQ(replayed[n], recorded[n % recorded.size()]) << "message " << n;
 
   const uint16_t port = free_port();
-  ServerProcess server({"--port", std::to_string(port), "--quiet", "--rate", "100", "--replay",
-                        scratch_.file("world.rec"), "--duration", "30"},
-                       scratch_);
+  ChildProcess server(server_command({"--port", std::to_string(port), "--quiet", "--rate", "100",
+                                      "--replay", scratch_.file("world.rec"), "--duration", "30"}),
+                      scratch_);
   ASSERT_TRUE(server.wait_until_listening(port, start_limit));
   StreamClient client(port);
   const auto first = client.read_message(message_limit);

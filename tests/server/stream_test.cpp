@@ -8,8 +8,8 @@
 #include <set>
 #include <thread>
 
+#include "tests/server/child_process.h"
 #include "tests/server/client_rules.h"
-#include "tests/server/server_process.h"
 #include "tests/server/stream_client.h"
 #include "tests/server/test_map.h"
 
@@ -28,13 +28,13 @@ class StreamTest : public ::testing::Test {
   void TearDown() override { SDL_FreeSurface(map_); }
 
   // Starts the server on a free port with the test map and the given extra options.
-  std::unique_ptr<ServerProcess> start(std::vector<std::string> extra, bool quiet = true) {
+  std::unique_ptr<ChildProcess> start(std::vector<std::string> extra, bool quiet = true) {
     port_ = free_port();
     std::vector<std::string> arguments{"--port",  std::to_string(port_), "--map",
                                        map_path_, "--duration",          "30"};
     if (quiet) arguments.push_back("--quiet");
     arguments.insert(arguments.end(), extra.begin(), extra.end());
-    auto server = std::make_unique<ServerProcess>(arguments, scratch_);
+    auto server = std::make_unique<ChildProcess>(server_command(arguments), scratch_);
     EXPECT_TRUE(server->wait_until_listening(port_, start_limit)) << server->stderr_text();
     return server;
   }
@@ -201,9 +201,9 @@ TEST_F(StreamTest, LogsClientsAndStopsCleanlyOnEitherSignal) {
 
 TEST_F(StreamTest, StopsByItselfAfterTheDuration) {
   port_ = free_port();
-  ServerProcess server(
-      {"--port", std::to_string(port_), "--map", map_path_, "--quiet", "--duration", "0.3"},
-      scratch_);
+  ChildProcess server(server_command({"--port", std::to_string(port_), "--map", map_path_,
+                                      "--quiet", "--duration", "0.3"}),
+                      scratch_);
   EXPECT_EQ(server.wait_for_exit(exit_limit), 0);
   EXPECT_EQ(server.stderr_text(), "");
 }

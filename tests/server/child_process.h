@@ -1,9 +1,10 @@
 /*
- * The real quorvale-server as a child process of a test, plus the small facts
- * about it the tests read from /proc and the scratch folders they work in.
+ * Programs a test runs as child processes (the real quorvale-server, and the
+ * client), plus the small facts about them the tests read from /proc and the
+ * scratch folders they work in.
  *
- * A ServerProcess owns its child: destroying it kills and reaps a child still
- * running, so a failing test never leaves a server behind. Test thread only.
+ * A ChildProcess owns its child: destroying it kills and reaps a child still
+ * running, so a failing test never leaves a program behind. Test thread only.
  */
 #pragma once
 
@@ -32,23 +33,25 @@ class ScratchFolder {
   std::string path_;
 };
 
-class ServerProcess {
+class ChildProcess {
  public:
-  // Starts the server with these arguments; its stdout and stderr go to files in `scratch`.
-  ServerProcess(const std::vector<std::string>& arguments, const ScratchFolder& scratch);
-  ~ServerProcess();
-  ServerProcess(const ServerProcess&) = delete;
-  ServerProcess& operator=(const ServerProcess&) = delete;
+  // Runs `command` (program path first) in `folder` (or here, if empty), with extra
+  // NAME=value `environment` entries; its stdout and stderr go to files in `scratch`.
+  ChildProcess(std::vector<std::string> command, const ScratchFolder& scratch,
+               const std::string& folder = "", const std::vector<std::string>& environment = {});
+  ~ChildProcess();
+  ChildProcess(const ChildProcess&) = delete;
+  ChildProcess& operator=(const ChildProcess&) = delete;
 
   pid_t pid() const { return pid_; }
 
-  // Polls until something listens on `port`; false if the server exits or time runs out.
+  // Polls until something listens on `port`; false if the child exits or time runs out.
   bool wait_until_listening(uint16_t port, milliseconds limit);
 
-  // Waits for the server to exit; its exit code, or none if it was killed or is still running.
+  // Waits for the child to exit; its exit code, or none if it was killed or is still running.
   std::optional<int> wait_for_exit(milliseconds limit);
 
-  // Sends a signal to the server.
+  // Sends a signal to the child.
   void send(int signal_number) const;
 
   std::string stdout_text() const;
@@ -61,6 +64,12 @@ class ServerProcess {
   std::string stdout_path_;
   std::string stderr_path_;
 };
+
+// The command that runs quorvale-server with these arguments.
+std::vector<std::string> server_command(const std::vector<std::string>& arguments);
+
+// Whether something on this machine listens on TCP `port`.
+bool port_is_listening(uint16_t port);
 
 // A port on 127.0.0.1 that nothing listened on a moment ago.
 uint16_t free_port();

@@ -1,4 +1,4 @@
-#include "tests/server/server_process.h"
+#include "tests/server/child_process.h"
 
 #include <arpa/inet.h>
 #include <fcntl.h>
@@ -18,7 +18,78 @@ namespace {
 
 constexpr milliseconds poll_interval{10};
 
-// Whether /proc/net/tcp or tcp6 shows a listening socket on `port`.
+}  // namespace
+
+ScratchFolder::ScratchFolder() {
+  std::string pattern =
+      (std::filesystem::temp_directory_path() / "quorvale-server-XXXXXX").string();
+  if (mkdtemp(pattern.data())) path_ = pattern;
+}
+
+ScratchFolder::~ScratchFolder() {
+  std::error_code ignored;
+  if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
+}
+
+ChildProcess::ChildProcess(std::vector<std::string> command, const ScratchFolder& scratch,
+                           const std::string& folder, const std::vector<std::string>& environment) {
+  static int children_started = 0;
+  const std::string name = "child-" + std::to_string(++children_started);
+  stdout_path_ = scratch.file(name + ".out");
+  stderr_path_ = scratch.file(name + ".err");
+  std::vector<char*> argv;
+  for (std::string& word : command) argv.push_back(word.data());
+  argv.push_back(nullptr);
+  pid_ = fork();
+  if (pid_ == 0) {
+    const int out = open(stdout_path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const int err = open(stderr_path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (out < 0 || err < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0) _exit(127);
+    if (!folder.empty() && chdir(folder.c_str()) != 0) _exit(127);
+    for (const std::string& entry : environment) putenv(const_cast<char*>(entry.c_str()));
+    execv(argv[0], argv.data());
+    _exit(127);
+  }
+}
+
+ChildProcess::~ChildProcess() {
+  if (pid_ <= 0 || reaped_) return;
+  kill(pid_, SIGKILL);
+  waitpid(pid_, nullptr, 0);
+}
+
+bool ChildProcess::wait_until_listening(uint16_t port, milliseconds limit) {
+  const auto deadline = std::chrono::steady_clock::now() + limit;
+  while (std::chrono::steady_clock::now() < deadline) {
+    if (port_is_listening(port)) return true;
+    if (wait_for_exit(milliseconds(0))) return false;
+    std::this_thread::sleep_for(poll_interval);
+  }
+  return false;
+}
+
+std::optional<int> ChildProcess::wait_for_exit(milliseconds limit) {
+  const auto deadline = std::chrono::steady_clock::now() + limit;
+  while (!reaped_ && pid_ > 0) {
+    if (waitpid(pid_, &exit_status_, WNOHANG) == pid_) {
+      reaped_ = true;
+      break;
+    }
+    if (std::chrono::steady_clock::now() >= deadline) return std::nullopt;
+    std::this_thread::sleep_for(poll_interval);
+  }
+  if (!reaped_ || !WIFEXITED(exit_status_)) return std::nullopt;
+  return WEXITSTATUS(exit_status_);
+}
+
+void ChildProcess::send(int signal_number) const {
+  if (pid_ > 0 && !reaped_) kill(pid_, signal_number);
+}
+
+std::string ChildProcess::stdout_text() const { return read_file(stdout_path_); }
+
+std::string ChildProcess::stderr_text() const { return read_file(stderr_path_); }
+
 bool port_is_listening(uint16_t port) {
   char wanted[8];
   std::snprintf(wanted, sizeof wanted, ":%04X", port);
@@ -35,74 +106,11 @@ bool port_is_listening(uint16_t port) {
   return false;
 }
 
-}  // namespace
-
-ScratchFolder::ScratchFolder() {
-  std::string pattern =
-      (std::filesystem::temp_directory_path() / "quorvale-server-XXXXXX").string();
-  if (mkdtemp(pattern.data())) path_ = pattern;
-}
-
-ScratchFolder::~ScratchFolder() {
-  std::error_code ignored;
-  if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
-}
-
-ServerProcess::ServerProcess(const std::vector<std::string>& arguments,
-                             const ScratchFolder& scratch)
-    : stdout_path_(scratch.file("server.out")), stderr_path_(scratch.file("server.err")) {
+std::vector<std::string> server_command(const std::vector<std::string>& arguments) {
   std::vector<std::string> command{QUORVALE_SERVER_BINARY};
   command.insert(command.end(), arguments.begin(), arguments.end());
-  std::vector<char*> argv;
-  for (std::string& word : command) argv.push_back(word.data());
-  argv.push_back(nullptr);
-  pid_ = fork();
-  if (pid_ == 0) {
-    const int out = open(stdout_path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    const int err = open(stderr_path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (out < 0 || err < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0) _exit(127);
-    execv(argv[0], argv.data());
-    _exit(127);
-  }
+  return command;
 }
-
-ServerProcess::~ServerProcess() {
-  if (pid_ <= 0 || reaped_) return;
-  kill(pid_, SIGKILL);
-  waitpid(pid_, nullptr, 0);
-}
-
-bool ServerProcess::wait_until_listening(uint16_t port, milliseconds limit) {
-  const auto deadline = std::chrono::steady_clock::now() + limit;
-  while (std::chrono::steady_clock::now() < deadline) {
-    if (port_is_listening(port)) return true;
-    if (wait_for_exit(milliseconds(0))) return false;
-    std::this_thread::sleep_for(poll_interval);
-  }
-  return false;
-}
-
-std::optional<int> ServerProcess::wait_for_exit(milliseconds limit) {
-  const auto deadline = std::chrono::steady_clock::now() + limit;
-  while (!reaped_ && pid_ > 0) {
-    if (waitpid(pid_, &exit_status_, WNOHANG) == pid_) {
-      reaped_ = true;
-      break;
-    }
-    if (std::chrono::steady_clock::now() >= deadline) return std::nullopt;
-    std::this_thread::sleep_for(poll_interval);
-  }
-  if (!reaped_ || !WIFEXITED(exit_status_)) return std::nullopt;
-  return WEXITSTATUS(exit_status_);
-}
-
-void ServerProcess::send(int signal_number) const {
-  if (pid_ > 0 && !reaped_) kill(pid_, signal_number);
-}
-
-std::string ServerProcess::stdout_text() const { return read_file(stdout_path_); }
-
-std::string ServerProcess::stderr_text() const { return read_file(stderr_path_); }
 
 uint16_t free_port() {
   const int probe = socket(AF_INET, SOCK_STREAM, 0);
