@@ -24,6 +24,7 @@ class ClientSession : public std::enable_shared_from_this<ClientSession> {
   // Called once when the connection fails or the peer goes away (not after close()).
   using EndHandler = std::function<void(ClientSession&, const boost::system::error_code&)>;
 
+  // Serves an accepted connection; `on_end` hears when it fails.
   ClientSession(boost::asio::ip::tcp::socket socket, std::size_t queue_limit, EndHandler on_end);
 
   // Queues a message behind the others, dropping the oldest waiting one if full.
@@ -34,11 +35,15 @@ class ClientSession : public std::enable_shared_from_this<ClientSession> {
 
   // "address:port" of the peer, as it was when it connected.
   const std::string& peer() const { return peer_; }
+  // Messages written whole so far.
   uint64_t messages_sent() const { return sent_; }
+  // Messages dropped unsent because newer ones were waiting behind them.
   uint64_t messages_dropped() const { return dropped_; }
 
  private:
+  // Starts writing the oldest waiting message.
   void write_next();
+  // Closes after a failed write and tells the server, once.
   void end(const boost::system::error_code& error);
 
   boost::asio::ip::tcp::socket socket_;

@@ -5,6 +5,7 @@
 
 namespace {
 
+// The line that says writing the record file failed, and why.
 std::string failure(const std::string& path) {
   return "cannot write record file " + path + " (" + std::strerror(errno) +
          "); free some space or pass another --record FILE";

@@ -17,6 +17,7 @@ Placement settle_at(const Steering& steering, SeededRandom& random, const UnitKi
   return {x, y, steering.find_course(kind, x, y, wanted, turn_sign)};
 }
 
+// Whether a placed unit can set off (or is a kind that never moves).
 bool is_settled(const UnitKind& kind, const Placement& placement) {
   return kind.cruise_max == 0 || placement.course.speed > 0;
 }

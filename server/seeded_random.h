@@ -11,6 +11,7 @@
 
 class SeededRandom {
  public:
+  // A generator whose sequence follows from `seed` alone.
   explicit SeededRandom(uint64_t seed) : state_(seed) {}
 
   // The next raw 64-bit value.

@@ -30,6 +30,7 @@ bool read_number(const std::string& text, double low, double high, double& value
   return *stop == '\0' && std::isfinite(value) && value >= low && value <= high;
 }
 
+// The text in double quotes, for error lines.
 std::string quoted(const std::string& text) { return "\"" + text + "\""; }
 
 using ValueReader = std::function<std::string(const std::string&, ServerOptions&)>;

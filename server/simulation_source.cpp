@@ -4,8 +4,10 @@
 
 namespace {
 
+// The length of one tick at this rate.
 int64_t microseconds_per_tick(double rate_hz) { return std::llround(1e6 / rate_hz); }
 
+// The world for these options, looking ahead as many steps as one tick can hold.
 WorldSettings settings_for(int unit_count, uint64_t seed, double rate_hz) {
   const int64_t tick = microseconds_per_tick(rate_hz);
   const int64_t step = SimulationSource::step_microseconds;

@@ -17,6 +17,7 @@ class SimulationSource : public SnapshotSource {
  public:
   static constexpr int64_t step_microseconds = 50000;
 
+  // A world of `unit_count` units on `map`, reported `rate_hz` times a second.
   SimulationSource(const TerrainMap& map, int unit_count, uint64_t seed, double rate_hz);
 
   // The first call gives the starting world; each later call advances it one tick.

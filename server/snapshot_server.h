@@ -36,6 +36,7 @@ class SnapshotServer {
   // Kernel send buffer asked for per client, so stale messages pile up here, not there.
   static constexpr int client_send_buffer_bytes = 8 * 1024;
 
+  // A server that will send `source`'s messages, and write them to `recorder` if not null.
   SnapshotServer(boost::asio::io_context& io, const ServerSettings& settings,
                  SnapshotSource& source, MessageRecorder* recorder);
 
@@ -55,12 +56,19 @@ class SnapshotServer {
   const std::string& failure() const { return failure_; }
 
  private:
+  // Waits for the next client.
   void accept_next();
+  // Takes a new client into the broadcast, or retries shortly after a failed accept.
   void on_accept(const boost::system::error_code& error, boost::asio::ip::tcp::socket socket);
+  // Sets the timer for the next tick on a fixed schedule, so ticks do not drift.
   void schedule_tick();
+  // Takes the next message, records it and hands it to every client.
   void on_tick();
+  // Forgets a client whose connection ended and logs it.
   void on_client_end(ClientSession& client, const boost::system::error_code& error);
+  // Stops the server because it cannot go on.
   void fail(const std::string& why);
+  // Writes one line on stderr.
   void log(const std::string& line) const;
 
   ServerSettings settings_;

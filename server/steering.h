@@ -28,9 +28,11 @@ struct Area {
   int right;
   int bottom;
 
+  // Whether pixel (x, y) is inside.
   bool contains(int32_t x, int32_t y) const {
     return x >= left && x < right && y >= top && y < bottom;
   }
+  // Whether the area holds no pixel at all.
   bool empty() const { return right <= left || bottom <= top; }
 };
 
@@ -42,6 +44,7 @@ class Steering {
   // Pixels kept free at each map edge.
   static constexpr int edge_margin = 24;
 
+  // Steers on `map`, checking courses for ticks of up to `steps_per_tick_max` steps.
   Steering(const TerrainMap& map, int steps_per_tick_max);
 
   // The map less its margins: where units may be.

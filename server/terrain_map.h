@@ -30,6 +30,7 @@ class TerrainMap {
   // Loads a map file; on failure returns null and says why in `error`.
   static std::unique_ptr<TerrainMap> load(const std::string& path, std::string& error);
 
+  // The map's size in pixels.
   int width() const { return map_->w; }
   int height() const { return map_->h; }
 

@@ -14,6 +14,7 @@ constexpr int replace_steps_min = 40;
 constexpr int replace_steps_max = 120;
 constexpr int max_turn_degrees = 75;
 
+// The pixels two areas share.
 Area overlap(const Area& a, const Area& b) {
   return {std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
           std::min(a.bottom, b.bottom)};

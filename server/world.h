@@ -41,11 +41,13 @@ class World {
   static constexpr int view_width = 640;
   static constexpr int view_height = 480;
 
+  // Places the units, a few in the first view, every kind whose terrain the map has.
   World(const TerrainMap& map, const WorldSettings& settings);
 
   // Moves every unit `steps` times, then steers, turns and replaces units for the next tick.
   void advance(int steps);
 
+  // The units present, in the order they are reported.
   const std::vector<WorldUnit>& units() const { return units_; }
 
   // Writes the present state as one snapshot message.
@@ -54,9 +56,13 @@ class World {
  private:
   // A new unit of this kind under a fresh id, placed in the first view or anywhere.
   WorldUnit make_unit(const UnitKind& kind, bool in_view);
+  // The next id after the last one given that no unit present holds.
   int16_t fresh_id();
+  // Moves a unit `steps` client steps along its course.
   void move(WorldUnit& unit, int steps) const;
+  // Turns the unit now and then, and away from anything its course would run into.
   void steer(WorldUnit& unit);
+  // One unit leaves and a new one of the same kind joins elsewhere under a fresh id.
   void replace_a_unit();
 
   const TerrainMap& map_;

@@ -21,6 +21,7 @@ using std::chrono::milliseconds;
 // A fresh folder under the system's temporary folder, removed with everything in it.
 class ScratchFolder {
  public:
+  // Makes the folder.
   ScratchFolder();
   ~ScratchFolder();
   ScratchFolder(const ScratchFolder&) = delete;
@@ -43,6 +44,7 @@ class ChildProcess {
   ChildProcess(const ChildProcess&) = delete;
   ChildProcess& operator=(const ChildProcess&) = delete;
 
+  // The child's process id.
   pid_t pid() const { return pid_; }
 
   // Polls until something listens on `port`; false if the child exits or time runs out.
@@ -54,7 +56,9 @@ class ChildProcess {
   // Sends a signal to the child.
   void send(int signal_number) const;
 
+  // What the child has written to stdout so far.
   std::string stdout_text() const;
+  // What the child has written to stderr so far.
   std::string stderr_text() const;
 
  private:

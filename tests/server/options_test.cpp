@@ -36,16 +36,6 @@ TEST(ServerOptionsTest, ReadsEveryOptionInBothSpellings) {
   EXPECT_TRUE(options.quiet);
 }
 
-TEST(ServerOptionsTest, DefaultsServeTheClient) {
-  const ParsedOptions parsed = parse({});
-  ASSERT_EQ(parsed.error, "");
-  EXPECT_EQ(parsed.options.port, 21000);
-  EXPECT_EQ(parsed.options.bind_address, "127.0.0.1");
-  EXPECT_EQ(parsed.options.units, 12);
-  EXPECT_DOUBLE_EQ(parsed.options.rate_hz, 10.0);
-  EXPECT_EQ(parsed.options.duration_seconds, 0.0);
-}
-
 TEST(ServerProgramTest, HelpListsEveryOptionWithItsDefault) {
   ScratchFolder scratch;
   ChildProcess server(server_command({"--help"}), scratch);

@@ -23,6 +23,7 @@ class StreamClient {
   StreamClient(const StreamClient&) = delete;
   StreamClient& operator=(const StreamClient&) = delete;
 
+  // Whether the connection is open.
   bool connected() const { return fd_ >= 0; }
 
   // Whether the server closed or reset the connection.

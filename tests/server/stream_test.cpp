@@ -199,13 +199,4 @@ TEST_F(StreamTest, LogsClientsAndStopsCleanlyOnEitherSignal) {
   }
 }
 
-TEST_F(StreamTest, StopsByItselfAfterTheDuration) {
-  port_ = free_port();
-  ChildProcess server(server_command({"--port", std::to_string(port_), "--map", map_path_,
-                                      "--quiet", "--duration", "0.3"}),
-                      scratch_);
-  EXPECT_EQ(server.wait_for_exit(exit_limit), 0);
-  EXPECT_EQ(server.stderr_text(), "");
-}
-
 }  // namespace

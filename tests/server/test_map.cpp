@@ -4,6 +4,7 @@
 
 namespace {
 
+// Paints a rectangle of the map in one colour.
 void fill(SDL_Surface* map, int x, int y, int w, int h, Uint32 colour) {
   SDL_Rect area{static_cast<Sint16>(x), static_cast<Sint16>(y), static_cast<Uint16>(w),
                 static_cast<Uint16>(h)};
