@@ -75,13 +75,16 @@ void SnapshotServer::on_accept(const boost::system::error_code& error,
                                boost::asio::ip::tcp::socket socket) {
   if (stopped_ || error == boost::asio::error::operation_aborted) return;
   if (error) {
-    log("cannot accept a client (" + error.message() + "); trying again");
+    // Once per run of failures: out of descriptors, this repeats ten times a second.
+    if (!accept_failing_) log("cannot accept a client (" + error.message() + "); trying again");
+    accept_failing_ = true;
     accept_retry_timer_.expires_after(accept_retry_delay);
     accept_retry_timer_.async_wait([this](const boost::system::error_code& waited) {
       if (!waited && !stopped_) accept_next();
     });
     return;
   }
+  accept_failing_ = false;
   boost::system::error_code ignored;
   socket.set_option(boost::asio::ip::tcp::no_delay(true), ignored);
   socket.set_option(boost::asio::socket_base::send_buffer_size(client_send_buffer_bytes), ignored);

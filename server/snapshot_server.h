@@ -82,5 +82,6 @@ class SnapshotServer {
   std::set<std::shared_ptr<ClientSession>> clients_;
   std::function<void()> stop_handler_;
   bool stopped_ = false;
+  bool accept_failing_ = false;
   std::string failure_;
 };
