@@ -69,15 +69,3 @@ TEST(WireFormat, PositionsKeepEveryBitOfTheirFloats) {
     EXPECT_EQ(std::memcmp(again, bytes, unit_record_size), 0) << std::hex << pattern;
   }
 }
-
-TEST(WireFormat, RecordsAreReadFromAnyByteOffset) {
-  // A record at an odd offset of a buffer decodes like one at an aligned one.
-  unsigned char buffer[unit_record_size + 3];
-  for (std::size_t offset = 0; offset < 4; ++offset) {
-    std::memset(buffer, 0xEE, sizeof buffer);
-    std::memcpy(buffer + offset, tank_seven, unit_record_size);
-    const UnitRecord r = decode_unit_record(buffer + offset);
-    EXPECT_EQ(r.id, 7) << offset;
-    EXPECT_EQ(r.x, 100.5f) << offset;
-  }
-}
