@@ -92,6 +92,10 @@ TEST_F(HostileValues, ExtremeRecordsAreTakenAsTheyComeAndStepped) {
   apply_snapshot(moved.data(), position_count);
   EXPECT_EQ(lines_in(GetCapturedStdout(), "New entity added!\n"), 0);
   ASSERT_EQ(world.units.size(), static_cast<std::size_t>(position_count));
+  for (int i = 0; i < position_count; ++i) {
+    EXPECT_TRUE(same_bits(world.units[i]->x, moved[i].x)) << i;
+    EXPECT_TRUE(same_bits(world.units[i]->y, moved[i].y)) << i;
+  }
 
   // Every unit steered every way it can be, over land and beyond the map's edge.
   SDL_Surface* map = test_support::make_map(64, 64, land_pixel);
