@@ -170,6 +170,22 @@ TEST_F(DrawFrameTest, AUnitWithoutAPictureIsStillDrawn) {
   EXPECT_EQ(unit->image, nullptr);
 }
 
+TEST_F(DrawFrameTest, APictureTooLargeToTurnIsDrawnUnturned) {
+  SDL_Surface* map = plain_map(grey);
+  // Turned by 5 degrees this is wider than any surface SDL makes, so no copy comes back.
+  SDL_Surface* wide = SDL_CreateRGBSurface(SDL_SWSURFACE, 16383, 2000, 8, 0, 0, 0, 0);
+  ASSERT_NE(wide, nullptr);
+  SDL_Color colours[2] = {{255, 0, 255, 0}, {0, 0, 255, 0}};
+  SDL_SetColors(wide, colours, 0, 2);
+  SDL_FillRect(wide, nullptr, 1);
+  add_unit(1, 100, 100, 5, wide);
+  add_unit(2, 300, 300, 5, make_picture(5, 5, green));
+  Player player;
+  draw_frame(map, player);
+  EXPECT_EQ(screen_colour(100, 100), blue);
+  EXPECT_EQ(screen_colour(300, 300), green) << "the units after it are drawn";
+}
+
 // The colours of the 31 x 31 square of screen centred on (320, 240).
 std::vector<Uint32> around_centre() {
   std::vector<Uint32> square;
