@@ -7,6 +7,7 @@
 #include "units/shot.h"
 #include "units/unit.h"
 
+using test_support::listed_ids;
 using test_support::record;
 
 namespace {
@@ -14,12 +15,6 @@ namespace {
 // Three units with ids 1, 2, 3, listed in that order.
 void list_three_units() {
   for (int16_t id = 1; id <= 3; ++id) world.units.push_back(new Unit(record(id, 1, 100, 100)));
-}
-
-std::vector<int> listed_ids() {
-  std::vector<int> ids;
-  for (Unit* unit : world.units) ids.push_back(unit->id);
-  return ids;
 }
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include "units/unit_types.h"
 #include "view/player.h"
 
+using test_support::listed_ids;
 using test_support::record;
 using ::testing::internal::CaptureStderr;
 using ::testing::internal::CaptureStdout;
@@ -32,12 +33,6 @@ std::string apply(const std::vector<UnitRecord>& records) {
   CaptureStdout();
   apply_snapshot(records.data(), static_cast<int>(records.size()));
   return GetCapturedStdout();
-}
-
-std::vector<int> listed_ids() {
-  std::vector<int> ids;
-  for (Unit* unit : world.units) ids.push_back(unit->id);
-  return ids;
 }
 
 Unit& listed(int16_t id) {

@@ -8,10 +8,12 @@
 #include <string>
 
 #include "child_process.h"
+#include "test_files.h"
 
 using namespace std::chrono_literals;
 using test_support::build_dir;
 using test_support::ChildProcess;
+using test_support::ScratchFolder;
 using test_support::source_dir;
 
 namespace {
@@ -52,12 +54,9 @@ TEST(Client, PrintsEveryProgressLineInOrderAndEndsCleanlyOnSigterm) {
 }
 
 TEST(Client, SaysInOneLineWhereTheMapShouldBeWhenRunFromTheWrongFolder) {
-  char folder[] = "/tmp/quorvale-no-gfx-XXXXXX";
-  ASSERT_NE(mkdtemp(folder), nullptr);
-  ChildProcess client({client_path()}, {"SDL_VIDEODRIVER=dummy"}, folder);
-  const int status = client.wait_for_exit(10s);
-  rmdir(folder);
-  EXPECT_NE(status, 0);
+  ScratchFolder no_gfx;
+  ChildProcess client({client_path()}, {"SDL_VIDEODRIVER=dummy"}, no_gfx.path());
+  EXPECT_NE(client.wait_for_exit(10s), 0);
   EXPECT_EQ(client.out().find("Map loaded"), std::string::npos);
   const std::string& err = client.err();
   EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;

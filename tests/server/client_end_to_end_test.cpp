@@ -7,8 +7,10 @@
 #include <set>
 #include <thread>
 
-#include "tests/server/child_process.h"
+#include "tests/server/server_process.h"
 #include "tests/server/stream_client.h"
+
+using test_support::source_dir;
 
 namespace {
 
@@ -32,20 +34,19 @@ TEST(ClientEndToEndTest, TheClientAddsEachUnitOnceAndSaysGoodbyeOnSigterm) {
   const std::string recording_path = scratch.file("seen.rec");
   const auto server_started = std::chrono::steady_clock::now();
   ChildProcess server(server_command({"--quiet", "--duration", "60", "--record", recording_path}),
-                      scratch, QUORVALE_SOURCE_DIR);
-  ASSERT_TRUE(server.wait_until_listening(client_port, start_limit)) << server.stderr_text();
+                      {}, source_dir());
+  ASSERT_TRUE(server.wait_until_listening(client_port, start_limit)) << server.err();
 
-  ChildProcess client({QUORVALE_CLIENT_BINARY}, scratch, QUORVALE_SOURCE_DIR,
-                      {"SDL_VIDEODRIVER=dummy"});
+  ChildProcess client({QUORVALE_CLIENT_BINARY}, {"SDL_VIDEODRIVER=dummy"}, source_dir());
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-  while (count_lines(client.stdout_text(), "New entity added!") < default_units &&
+  while (count_lines(client.out(), "New entity added!") < default_units &&
          std::chrono::steady_clock::now() < deadline)
     std::this_thread::sleep_for(milliseconds(50));
-  client.send(SIGTERM);
-  EXPECT_EQ(client.wait_for_exit(exit_limit), 0) << client.stderr_text();
+  client.signal(SIGTERM);
+  EXPECT_EQ(client.wait_for_exit(exit_limit), 0) << client.err();
   const double seconds_served =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - server_started).count();
-  server.send(SIGTERM);
+  server.signal(SIGTERM);
   ASSERT_EQ(server.wait_for_exit(exit_limit), 0);
 
   // The client can only have seen messages the server sent while it ran; ticks never
@@ -59,7 +60,7 @@ TEST(ClientEndToEndTest, TheClientAddsEachUnitOnceAndSaysGoodbyeOnSigterm) {
     std::memcpy(message.bytes, recording[n].data(), snapshot_message_size);
     for (const UnitRecord& unit : records_of(message)) ids.insert(unit.id);
   }
-  const std::string said = client.stdout_text();
+  const std::string said = client.out();
   const int added = count_lines(said, "New entity added!");
   EXPECT_GE(added, default_units) << said;
   EXPECT_LE(added, static_cast<int>(ids.size())) << "a unit was added more than once\n" << said;

@@ -7,7 +7,7 @@
 #include <unistd.h>
 
 #include "server/server_options.h"
-#include "tests/server/child_process.h"
+#include "tests/server/server_process.h"
 #include "tests/server/test_map.h"
 
 namespace {
@@ -37,10 +37,9 @@ TEST(ServerOptionsTest, ReadsEveryOptionInBothSpellings) {
 }
 
 TEST(ServerProgramTest, HelpListsEveryOptionWithItsDefault) {
-  ScratchFolder scratch;
-  ChildProcess server(server_command({"--help"}), scratch);
+  ChildProcess server(server_command({"--help"}));
   ASSERT_EQ(server.wait_for_exit(exit_limit), 0);
-  const std::string help = server.stdout_text();
+  const std::string help = server.out();
   for (const char* option : {"--port", "--bind", "--units", "--rate", "--seed", "--map", "--record",
                              "--replay", "--duration", "--quiet"})
     EXPECT_NE(help.find(option), std::string::npos) << option;
@@ -49,20 +48,18 @@ TEST(ServerProgramTest, HelpListsEveryOptionWithItsDefault) {
 }
 
 // Runs the program and expects a failing exit with one stderr line mentioning `mention`.
-void expect_refusal(const std::vector<std::string>& arguments, const std::string& mention,
-                    const ScratchFolder& scratch) {
-  ChildProcess server(server_command(arguments), scratch);
-  const std::optional<int> code = server.wait_for_exit(exit_limit);
-  ASSERT_TRUE(code) << "still running or killed: " << arguments.front();
-  EXPECT_NE(*code, 0) << arguments.front();
-  const std::string said = server.stderr_text();
+void expect_refusal(const std::vector<std::string>& arguments, const std::string& mention) {
+  ChildProcess server(server_command(arguments));
+  const int code = server.wait_for_exit(exit_limit);
+  ASSERT_NE(code, -1) << "still running or killed: " << arguments.front();
+  EXPECT_NE(code, 0) << arguments.front();
+  const std::string said = server.err();
   EXPECT_EQ(lines_of(said).size(), 1u) << said;
   EXPECT_EQ(said.back(), '\n') << said;
   EXPECT_NE(said.find(mention), std::string::npos) << said;
 }
 
 TEST(ServerProgramTest, RefusesBadValuesWithOneLine) {
-  ScratchFolder scratch;
   const std::vector<std::pair<std::vector<std::string>, std::string>> cases{
       {{"--units", "0"}, "--units"},
       {{"--units", "64"}, "--units"},
@@ -82,17 +79,13 @@ TEST(ServerProgramTest, RefusesBadValuesWithOneLine) {
       {{"--quiet=yes"}, "unknown option"},
       {{"--replay", "x.rec", "--seed", "3"}, "--replay"},
   };
-  for (const auto& [arguments, mention] : cases) expect_refusal(arguments, mention, scratch);
+  for (const auto& [arguments, mention] : cases) expect_refusal(arguments, mention);
 }
 
 TEST(ServerProgramTest, RefusesFilesItCannotUse) {
   ScratchFolder scratch;
-  SDL_Surface* map = make_test_map(400, 300);
-  ASSERT_TRUE(save_map(map, scratch.file("map.bmp")));
-  SDL_FreeSurface(map);
-  SDL_Surface* small = make_test_map(64, 64);
-  ASSERT_TRUE(save_map(small, scratch.file("small.bmp")));
-  SDL_FreeSurface(small);
+  ASSERT_TRUE(save_test_map(400, 300, scratch.file("map.bmp")));
+  ASSERT_TRUE(save_test_map(64, 64, scratch.file("small.bmp")));
   ASSERT_TRUE(write_file(scratch.file("text.png"), "not a picture"));
   ASSERT_TRUE(write_file(scratch.file("empty.rec"), ""));
   ASSERT_TRUE(write_file(scratch.file("short.rec"), std::string(1000, '\0')));
@@ -108,14 +101,12 @@ TEST(ServerProgramTest, RefusesFilesItCannotUse) {
       {{"--replay", scratch.file("")}, "not a regular file"},
       {{"--map", scratch.file("map.bmp"), "--record", scratch.file("no/such/dir.rec")}, "--record"},
   };
-  for (const auto& [arguments, mention] : cases) expect_refusal(arguments, mention, scratch);
+  for (const auto& [arguments, mention] : cases) expect_refusal(arguments, mention);
 }
 
 TEST(ServerProgramTest, RefusesAPortInUse) {
   ScratchFolder scratch;
-  SDL_Surface* map = make_test_map(400, 300);
-  ASSERT_TRUE(save_map(map, scratch.file("map.bmp")));
-  SDL_FreeSurface(map);
+  ASSERT_TRUE(save_test_map(400, 300, scratch.file("map.bmp")));
   const int listener = socket(AF_INET, SOCK_STREAM, 0);
   sockaddr_in address{};
   address.sin_family = AF_INET;
@@ -126,7 +117,7 @@ TEST(ServerProgramTest, RefusesAPortInUse) {
   ASSERT_EQ(getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length), 0);
   const std::string port = std::to_string(ntohs(address.sin_port));
   expect_refusal({"--port", port, "--map", scratch.file("map.bmp"), "--quiet", "--duration", "5"},
-                 "already in use", scratch);
+                 "already in use");
   close(listener);
 }
 

@@ -1,7 +1,7 @@
 // Recording what is sent, serving it back, and the seed deciding the world.
 #include <gtest/gtest.h>
 
-#include "tests/server/child_process.h"
+#include "tests/server/server_process.h"
 #include "tests/server/stream_client.h"
 #include "tests/server/test_map.h"
 
@@ -13,11 +13,7 @@ const milliseconds exit_limit{20000};
 
 class RecordReplayTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    SDL_Surface* map = make_test_map(400, 300);
-    ASSERT_TRUE(save_map(map, map_path_));
-    SDL_FreeSurface(map);
-  }
+  void SetUp() override { ASSERT_TRUE(save_test_map(400, 300, map_path_)); }
 
   // Runs the server to the end of its --duration and returns the messages it recorded.
   std::vector<std::string> record(const std::string& name, std::vector<std::string> extra) {
@@ -25,8 +21,8 @@ class RecordReplayTest : public ::testing::Test {
     std::vector<std::string> arguments{"--port", std::to_string(free_port()), "--quiet", "--record",
                                        path};
     arguments.insert(arguments.end(), extra.begin(), extra.end());
-    ChildProcess server(server_command(arguments), scratch_);
-    EXPECT_EQ(server.wait_for_exit(exit_limit), 0) << server.stderr_text();
+    ChildProcess server(server_command(arguments));
+    EXPECT_EQ(server.wait_for_exit(exit_limit), 0) << server.err();
     const std::string content = read_file(path);
     EXPECT_EQ(content.size() % snapshot_message_size, 0u);
     return messages_in(content);
@@ -49,8 +45,7 @@ TEST_F(RecordReplayTest, ReplayServesTheRecordingAgainInALoop) {
 
   const uint16_t port = free_port();
   ChildProcess server(server_command({"--port", std::to_string(port), "--quiet", "--rate", "100",
-                                      "--replay", scratch_.file("world.rec"), "--duration", "30"}),
-                      scratch_);
+                                      "--replay", scratch_.file("world.rec"), "--duration", "30"}));
   ASSERT_TRUE(server.wait_until_listening(port, start_limit));
   StreamClient client(port);
   const auto first = client.read_message(message_limit);

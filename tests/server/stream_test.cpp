@@ -8,8 +8,8 @@
 #include <set>
 #include <thread>
 
-#include "tests/server/child_process.h"
 #include "tests/server/client_rules.h"
+#include "tests/server/server_process.h"
 #include "tests/server/stream_client.h"
 #include "tests/server/test_map.h"
 
@@ -34,8 +34,8 @@ class StreamTest : public ::testing::Test {
                                        map_path_, "--duration",          "30"};
     if (quiet) arguments.push_back("--quiet");
     arguments.insert(arguments.end(), extra.begin(), extra.end());
-    auto server = std::make_unique<ChildProcess>(server_command(arguments), scratch_);
-    EXPECT_TRUE(server->wait_until_listening(port_, start_limit)) << server->stderr_text();
+    auto server = std::make_unique<ChildProcess>(server_command(arguments));
+    EXPECT_TRUE(server->wait_until_listening(port_, start_limit)) << server->err();
     return server;
   }
 
@@ -115,7 +115,7 @@ TEST_F(StreamTest, AClientThatStopsReadingHoldsUpNobodyAndLosesOnlyItsOldest) {
     ASSERT_TRUE(message) << "stalled client, message " << n;
     idle_received.push_back(bytes_of(*message));
   }
-  server->send(SIGTERM);
+  server->signal(SIGTERM);
   ASSERT_EQ(server->wait_for_exit(exit_limit), 0);
 
   const std::vector<std::string> recording = messages_in(read_file(recording_path));
@@ -178,15 +178,12 @@ TEST_F(StreamTest, LogsClientsAndStopsCleanlyOnEitherSignal) {
       StreamClient client(port_);
       ASSERT_TRUE(client.read_message(message_limit));
     }
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (server->stderr_text().find(" left ") == std::string::npos &&
-           std::chrono::steady_clock::now() < deadline)
-      std::this_thread::sleep_for(milliseconds(20));
+    server->wait_for_stderr(" left ", std::chrono::seconds(10));
     StreamClient staying(port_);
     ASSERT_TRUE(staying.read_message(message_limit));
-    server->send(signal_number);
+    server->signal(signal_number);
     EXPECT_EQ(server->wait_for_exit(exit_limit), 0);
-    const std::string log = server->stderr_text();
+    const std::string log = server->err();
     const std::vector<std::string> lines = lines_of(log);
     ASSERT_EQ(lines.size(), 4u) << log;
     EXPECT_NE(lines[0].find("serving on 127.0.0.1 port"), std::string::npos) << log;

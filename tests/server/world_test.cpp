@@ -7,7 +7,9 @@
 #include <map>
 #include <set>
 
+#include "map_builders.h"
 #include "tests/server/client_rules.h"
+#include "tests/server/stream_client.h"
 #include "tests/server/test_map.h"
 #include "units/terrain.h"
 
@@ -19,12 +21,7 @@ constexpr int steps_per_tick = 2;  // 10 snapshots a second
 std::vector<UnitRecord> snapshot_of(const World& world) {
   SnapshotMessage message;
   world.encode(message);
-  std::vector<UnitRecord> records;
-  const int count = snapshot_count_byte(message.bytes);
-  for (int i = 0; i < count; ++i)
-    records.push_back(
-        decode_unit_record(message.bytes + snapshot_records_offset + unit_record_size * i));
-  return records;
+  return records_of(message);
 }
 
 // Checks one snapshot against the client's rules and the map; returns the ids it holds.
@@ -144,7 +141,7 @@ TEST(WorldPlacementTest, SomeUnitsStartInTheFirstView) {
 }
 
 TEST(WorldPlacementTest, KindsWithoutTheirTerrainStayOut) {
-  SDL_Surface* map = make_plain_map(300, 300, land_pixel);
+  SDL_Surface* map = test_support::make_map(300, 300, land_pixel);
   TerrainMap terrain(map);
   World world(terrain, {30, 4, steps_per_tick});
   const RunSummary summary = run_world(map, world, 200);
@@ -155,7 +152,7 @@ TEST(WorldPlacementTest, KindsWithoutTheirTerrainStayOut) {
 }
 
 TEST(WorldPlacementTest, LandUnitsOnATinyIslandStopRatherThanLeaveIt) {
-  SDL_Surface* map = make_plain_map(300, 300, water_pixel);
+  SDL_Surface* map = test_support::make_map(300, 300, water_pixel);
   SDL_Rect island{150, 150, 2, 2};
   SDL_FillRect(map, &island, land_pixel);
   TerrainMap terrain(map);

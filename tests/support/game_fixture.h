@@ -1,6 +1,6 @@
 /*
  * What the game's tests stand on: a dummy-driver screen, a clock and input the test
- * drives, and small builders for records and maps.
+ * drives, and small builders for records and maps (map_builders.h).
  *
  * GameTest opens a 640x480 screen on SDL's dummy driver (32 bits unless a test asks
  * for another depth), points the game's clock at `now`, and on teardown empties the
@@ -12,10 +12,13 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <vector>
 
 #include "core/world.h"
+#include "map_builders.h"
 #include "net/snapshot_format.h"
 #include "units/clock.h"
+#include "units/unit.h"
 
 namespace test_support {
 
@@ -47,17 +50,11 @@ inline UnitRecord record(int16_t id, int16_t type, float x, float y, int16_t hea
   return UnitRecord{x, y, heading, speed, type, id};
 }
 
-// A w x h map in the 0x00RRGGBB layout, filled with one raw pixel value.
-inline SDL_Surface* make_map(int w, int h, Uint32 fill) {
-  SDL_Surface* map =
-      SDL_CreateRGBSurface(SDL_SWSURFACE, w, h, 32, 0x00FF0000, 0x0000FF00, 0x000000FF, 0);
-  SDL_FillRect(map, nullptr, fill);
-  return map;
-}
-
-// Sets one raw pixel of such a map.
-inline void set_pixel(SDL_Surface* map, int x, int y, Uint32 value) {
-  static_cast<Uint32*>(map->pixels)[x + y * (map->pitch / 4)] = value;
+// The ids of the World's units, in list order.
+inline std::vector<int> listed_ids() {
+  std::vector<int> ids;
+  for (Unit* unit : world.units) ids.push_back(unit->id);
+  return ids;
 }
 
 }  // namespace test_support

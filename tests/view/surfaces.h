@@ -1,7 +1,7 @@
 /*
  * Pictures and maps the view tests make for themselves, and reading the screen back.
  *
- * Pictures are in the 0x00RRGGBB layout the game keeps its unit pictures in. A coded map
+ * Pictures are in the 0x00RRGGBB layout (map_builders.h). A coded map
  * holds a different colour at every point, so one screen pixel tells which map point
  * the view put there.
  */
@@ -12,25 +12,18 @@
 #include <cstdint>
 
 #include "core/world.h"
+#include "map_builders.h"
 #include "units/unit.h"
 
 namespace view_test {
 
 constexpr Uint32 magenta = 0xFF00FF;
 
-// A w x h picture in the 0x00RRGGBB layout, filled with one colour.
-inline SDL_Surface* make_picture(int w, int h, Uint32 fill) {
-  SDL_Surface* picture =
-      SDL_CreateRGBSurface(SDL_SWSURFACE, w, h, 32, 0x00FF0000, 0x0000FF00, 0x000000FF, 0);
-  SDL_FillRect(picture, nullptr, fill);
-  return picture;
-}
+using test_support::paint;
 
-// Fills a rectangle of a picture (or map) with one colour.
-inline void paint(SDL_Surface* picture, int x, int y, int w, int h, Uint32 colour) {
-  SDL_Rect area{static_cast<Sint16>(x), static_cast<Sint16>(y), static_cast<Uint16>(w),
-                static_cast<Uint16>(h)};
-  SDL_FillRect(picture, &area, colour);
+// A w x h picture filled with one colour; unit pictures share the maps' layout.
+inline SDL_Surface* make_picture(int w, int h, Uint32 fill) {
+  return test_support::make_map(w, h, fill);
 }
 
 // The colour a coded map holds at (x, y): unique for every point below 4096 by 4096,
@@ -42,10 +35,9 @@ inline Uint32 map_colour(int x, int y) {
 
 // A w x h map whose every point holds map_colour.
 inline SDL_Surface* make_coded_map(int w, int h) {
-  SDL_Surface* map = make_picture(w, h, 0);
+  SDL_Surface* map = test_support::make_map(w, h, 0);
   for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x)
-      static_cast<Uint32*>(map->pixels)[x + y * (map->pitch / 4)] = map_colour(x, y);
+    for (int x = 0; x < w; ++x) test_support::set_pixel(map, x, y, map_colour(x, y));
   return map;
 }
 

@@ -1,0 +1,32 @@
+/*
+ * What the server's tests use to run the real quorvale-server: the shared child
+ * process, process facts and scratch files under the short names these tests use, and
+ * the command line of the program, whose path the build gives as QUORVALE_SERVER_BINARY.
+ */
+#pragma once
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+#include "child_process.h"
+#include "process_facts.h"
+#include "test_files.h"
+
+using std::chrono::milliseconds;
+using test_support::ChildProcess;
+using test_support::free_port;
+using test_support::lines_of;
+using test_support::open_descriptor_count;
+using test_support::port_is_listening;
+using test_support::process_memory_kb;
+using test_support::read_file;
+using test_support::ScratchFolder;
+using test_support::write_file;
+
+// The command that runs quorvale-server with these arguments.
+inline std::vector<std::string> server_command(const std::vector<std::string>& arguments) {
+  std::vector<std::string> command{QUORVALE_SERVER_BINARY};
+  command.insert(command.end(), arguments.begin(), arguments.end());
+  return command;
+}
