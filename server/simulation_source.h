@@ -9,9 +9,9 @@
 
 #include <cstdint>
 
+#include "server/simulated_world.h"
 #include "server/snapshot_source.h"
 #include "server/terrain_map.h"
-#include "server/world.h"
 
 class SimulationSource : public SnapshotSource {
  public:
@@ -27,5 +27,5 @@ class SimulationSource : public SnapshotSource {
   int64_t tick_microseconds_;
   int64_t carried_microseconds_ = 0;
   bool started_ = false;
-  World world_;
+  SimulatedWorld world_;
 };

@@ -1,5 +1,5 @@
 // The simulated world, run in-process for many ticks and held to the client's rules.
-#include "server/world.h"
+#include "server/simulated_world.h"
 
 #include <gtest/gtest.h>
 
@@ -18,7 +18,7 @@ namespace {
 constexpr int steps_per_tick = 2;  // 10 snapshots a second
 
 // The world's units as the messages it encodes report them.
-std::vector<UnitRecord> snapshot_of(const World& world) {
+std::vector<UnitRecord> snapshot_of(const SimulatedWorld& world) {
   SnapshotMessage message;
   world.encode(message);
   return records_of(message);
@@ -55,7 +55,7 @@ struct RunSummary {
 
 // Runs a world for `ticks` ticks, checking every snapshot and every unit's motion
 // against the client's own steps from the snapshot before.
-RunSummary run_world(SDL_Surface* map, World& world, int ticks) {
+RunSummary run_world(SDL_Surface* map, SimulatedWorld& world, int ticks) {
   RunSummary summary;
   std::vector<UnitRecord> before = snapshot_of(world);
   summary.snapshots.push_back(before);
@@ -95,7 +95,7 @@ class WorldTest : public ::testing::Test {
 
 TEST_F(WorldTest, UnitsStayOnTheirTerrainAndMoveExactlyAsTheClientWould) {
   for (const uint64_t seed : {1u, 2u, 3u}) {
-    World world(terrain_, {snapshot_max_records, seed, steps_per_tick});
+    SimulatedWorld world(terrain_, {snapshot_max_records, seed, steps_per_tick});
     const RunSummary summary = run_world(map_, world, 600);
     EXPECT_EQ(summary.snapshots.front().size(), static_cast<std::size_t>(snapshot_max_records));
     EXPECT_GT(summary.ids_seen.size(), static_cast<std::size_t>(snapshot_max_records))
@@ -105,16 +105,16 @@ TEST_F(WorldTest, UnitsStayOnTheirTerrainAndMoveExactlyAsTheClientWould) {
 }
 
 TEST_F(WorldTest, EveryKindTakesPart) {
-  World world(terrain_, {12, 5, steps_per_tick});
+  SimulatedWorld world(terrain_, {12, 5, steps_per_tick});
   std::set<int> types;
   for (const UnitRecord& unit : snapshot_of(world)) types.insert(unit.type);
   EXPECT_EQ(types, (std::set<int>{-1, 0, 1, 2, 3, 4, 5, 6, 7}));
 }
 
 TEST_F(WorldTest, TheSameSeedGivesTheSameWorld) {
-  World first(terrain_, {20, 42, steps_per_tick});
-  World second(terrain_, {20, 42, steps_per_tick});
-  World other(terrain_, {20, 43, steps_per_tick});
+  SimulatedWorld first(terrain_, {20, 42, steps_per_tick});
+  SimulatedWorld second(terrain_, {20, 42, steps_per_tick});
+  SimulatedWorld other(terrain_, {20, 43, steps_per_tick});
   bool differs = false;
   for (int tick = 0; tick < 300; ++tick) {
     SnapshotMessage a, b, c;
@@ -133,17 +133,17 @@ TEST_F(WorldTest, TheSameSeedGivesTheSameWorld) {
 TEST(WorldPlacementTest, SomeUnitsStartInTheFirstView) {
   SDL_Surface* map = make_test_map(1600, 1200);
   TerrainMap terrain(map);
-  World world(terrain, {12, 9, steps_per_tick});
+  SimulatedWorld world(terrain, {12, 9, steps_per_tick});
   int in_view = 0;
   for (const UnitRecord& unit : snapshot_of(world))
-    if (unit.x < World::view_width && unit.y < World::view_height) ++in_view;
+    if (unit.x < SimulatedWorld::view_width && unit.y < SimulatedWorld::view_height) ++in_view;
   EXPECT_GE(in_view, 3);
 }
 
 TEST(WorldPlacementTest, KindsWithoutTheirTerrainStayOut) {
   SDL_Surface* map = test_support::make_map(300, 300, land_pixel);
   TerrainMap terrain(map);
-  World world(terrain, {30, 4, steps_per_tick});
+  SimulatedWorld world(terrain, {30, 4, steps_per_tick});
   const RunSummary summary = run_world(map, world, 200);
   for (const auto& snapshot : summary.snapshots) {
     EXPECT_EQ(snapshot.size(), 30u);
@@ -156,7 +156,7 @@ TEST(WorldPlacementTest, LandUnitsOnATinyIslandStopRatherThanLeaveIt) {
   SDL_Rect island{150, 150, 2, 2};
   SDL_FillRect(map, &island, land_pixel);
   TerrainMap terrain(map);
-  World world(terrain, {9, 6, steps_per_tick});
+  SimulatedWorld world(terrain, {9, 6, steps_per_tick});
   const RunSummary summary = run_world(map, world, 100);
   int land_units = 0;
   for (const UnitRecord& unit : summary.snapshots.back()) {

@@ -35,14 +35,14 @@ struct WorldUnit {
   int steps_to_turn;
 };
 
-class World {
+class SimulatedWorld {
  public:
   // The part of the map a player sees first; some units start inside it.
   static constexpr int view_width = 640;
   static constexpr int view_height = 480;
 
   // Places the units, a few in the first view, every kind whose terrain the map has.
-  World(const TerrainMap& map, const WorldSettings& settings);
+  SimulatedWorld(const TerrainMap& map, const WorldSettings& settings);
 
   // Moves every unit `steps` times, then steers, turns and replaces units for the next tick.
   void advance(int steps);

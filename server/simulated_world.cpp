@@ -1,4 +1,4 @@
-#include "server/world.h"
+#include "server/simulated_world.h"
 
 #include <algorithm>
 
@@ -22,7 +22,7 @@ Area overlap(const Area& a, const Area& b) {
 
 }  // namespace
 
-World::World(const TerrainMap& map, const WorldSettings& settings)
+SimulatedWorld::SimulatedWorld(const TerrainMap& map, const WorldSettings& settings)
     : map_(map),
       steering_(map, settings.steps_per_tick_max),
       random_(settings.seed),
@@ -36,7 +36,7 @@ World::World(const TerrainMap& map, const WorldSettings& settings)
   steps_to_replace_ = random_.between(replace_steps_min, replace_steps_max);
 }
 
-WorldUnit World::make_unit(const UnitKind& kind, bool in_view) {
+WorldUnit SimulatedWorld::make_unit(const UnitKind& kind, bool in_view) {
   std::optional<Placement> placement;
   if (in_view) placement = place_unit(map_, steering_, random_, kind, view_);
   if (!placement) placement = place_unit(map_, steering_, random_, kind, steering_.interior());
@@ -47,7 +47,7 @@ WorldUnit World::make_unit(const UnitKind& kind, bool in_view) {
           spot.y,     spot.course, random_.between(turn_steps_min, turn_steps_max)};
 }
 
-int16_t World::fresh_id() {
+int16_t SimulatedWorld::fresh_id() {
   for (;;) {
     last_id_ = last_id_ == INT16_MAX ? 1 : static_cast<int16_t>(last_id_ + 1);
     const bool in_use = std::any_of(units_.begin(), units_.end(),
@@ -56,7 +56,7 @@ int16_t World::fresh_id() {
   }
 }
 
-void World::advance(int steps) {
+void SimulatedWorld::advance(int steps) {
   if (steps <= 0) return;
   for (WorldUnit& unit : units_) move(unit, steps);
   for (WorldUnit& unit : units_) {
@@ -70,14 +70,14 @@ void World::advance(int steps) {
   }
 }
 
-void World::move(WorldUnit& unit, int steps) const {
+void SimulatedWorld::move(WorldUnit& unit, int steps) const {
   if (unit.course.speed == 0) return;
   const Terrain terrain = unit_kind(unit.type).terrain;
   const StepDelta delta = step_delta(unit.course.heading, unit.course.speed);
   for (int i = 0; i < steps; ++i) take_client_step(map_, terrain, delta, unit.x, unit.y);
 }
 
-void World::steer(WorldUnit& unit) {
+void SimulatedWorld::steer(WorldUnit& unit) {
   const UnitKind& kind = unit_kind(unit.type);
   if (kind.cruise_max <= 0) return;
   if (unit.steps_to_turn <= 0) {
@@ -101,14 +101,14 @@ void World::steer(WorldUnit& unit) {
       steering_.find_course(kind, unit.x, unit.y, {unit.course.heading, speed}, turn_sign);
 }
 
-void World::replace_a_unit() {
+void SimulatedWorld::replace_a_unit() {
   const int index = random_.between(0, static_cast<int>(units_.size()) - 1);
   const UnitKind& kind = unit_kind(units_[index].type);
   // The leaver's id is still in the list while the newcomer's is chosen, so they differ.
   units_[index] = make_unit(kind, random_.one_in(3));
 }
 
-void World::encode(SnapshotMessage& message) const {
+void SimulatedWorld::encode(SnapshotMessage& message) const {
   UnitRecord records[snapshot_max_records];
   const int count = static_cast<int>(units_.size());
   for (int i = 0; i < count; ++i) {
