@@ -96,9 +96,9 @@ std::string whole_run_output(const std::string& body) {
          body + "Cleaning up\nGoodbye!\n";
 }
 
-void expect_clean_end(ChildProcess& client) {
+void expect_clean_end(ChildProcess& client, milliseconds deadline) {
   client.signal(SIGTERM);
-  EXPECT_EQ(client.wait_for_exit(milliseconds(10000)), 0) << client.err();
+  EXPECT_EQ(client.wait_for_exit(deadline), 0) << client.err();
   const std::string& out = client.out();
   const std::string goodbye = "Cleaning up\nGoodbye!\n";
   EXPECT_TRUE(out.size() >= goodbye.size() &&

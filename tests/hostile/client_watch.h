@@ -41,7 +41,8 @@ std::size_t lines_in(const std::string& output, const std::string& line);
 std::string whole_run_output(const std::string& body);
 
 // Ends the client as a user would (SIGTERM) and checks it says "Goodbye!", exits with 0
-// within a few seconds and left no sanitizer report.
-void expect_clean_end(ChildProcess& client);
+// within `deadline` and left no sanitizer report.
+void expect_clean_end(ChildProcess& client,
+                      std::chrono::milliseconds deadline = std::chrono::milliseconds(10000));
 
 }  // namespace test_support

@@ -22,6 +22,7 @@ namespace {
 constexpr int16_t airplane = 2;
 const std::string new_entity = "New entity added!\n";
 
+// Each test starts the client on the dummy driver and takes its connection.
 class HostileServer : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -42,6 +43,7 @@ class HostileServer : public ::testing::Test {
     ASSERT_TRUE(shows_markers(*client, seen + 1, 30s)) << "no marker after count " << +count_byte;
   }
 
+  // Ten more frames must come within ten seconds, however loaded the machine.
   void expect_frames_go_on() { EXPECT_TRUE(keeps_drawing(*client, 10, 10s)) << client->err(); }
 
   std::unique_ptr<ChildProcess> client;
