@@ -47,7 +47,19 @@ void blit_centred(SDL_Surface* picture, const SDL_Rect& at, const SDL_Rect& view
   SDL_UpperBlit(picture, nullptr, world.screen, &dest);
 }
 
+// A picture that could not be made shows as an orange square of that size.
+void fill_square(const SDL_Rect& at, int size, const SDL_Rect& view) {
+  SDL_Rect square{static_cast<int16_t>(at.x - view.x - size / 2),
+                  static_cast<int16_t>(at.y - view.y - size / 2), static_cast<Uint16>(size),
+                  static_cast<Uint16>(size)};
+  SDL_FillRect(world.screen, &square, SDL_MapRGB(world.screen->format, 255, 160, 0));
+}
+
 void draw_unit(Unit& unit, const SDL_Rect& view) {
+  if (!unit.image) {
+    fill_square(unit.pos, 16, view);
+    return;
+  }
   SDL_SetColorKey(unit.image, colour_key_flags, magenta(unit.image));
   SDL_Surface* turned = rotozoomSurface(unit.image, static_cast<double>(unit.heading), 1.0, 0);
   if (!turned) {
@@ -60,16 +72,13 @@ void draw_unit(Unit& unit, const SDL_Rect& view) {
   SDL_FreeSurface(turned);
 }
 
-// A shot whose picture could not be made shows as a small orange square.
 void draw_shot(Shot& shot, const SDL_Rect& view) {
-  if (shot.image) {
-    SDL_SetColorKey(shot.image, colour_key_flags, magenta(shot.image));
-    blit_centred(shot.image, shot.pos, view);
+  if (!shot.image) {
+    fill_square(shot.pos, 6, view);
     return;
   }
-  SDL_Rect square{static_cast<int16_t>(shot.pos.x - view.x - 3),
-                  static_cast<int16_t>(shot.pos.y - view.y - 3), 6, 6};
-  SDL_FillRect(world.screen, &square, SDL_MapRGB(world.screen->format, 255, 160, 0));
+  SDL_SetColorKey(shot.image, colour_key_flags, magenta(shot.image));
+  blit_centred(shot.image, shot.pos, view);
 }
 
 }  // namespace

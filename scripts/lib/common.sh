@@ -46,12 +46,13 @@ in_private_network() {
   fi
 }
 
-# Starts Xvfb on a free display and exports DISPLAY; stop_display ends it.
+# Starts Xvfb on a free display and exports DISPLAY; stop_display ends it. -noreset: a
+# server that resets when its last client leaves refuses the next test's connection.
 start_display() {
   local n
   for n in $(seq 90 140); do
     [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
-    Xvfb ":$n" -screen 0 800x600x24 -nolisten tcp >/dev/null 2>&1 &
+    Xvfb ":$n" -screen 0 800x600x24 -nolisten tcp -noreset >/dev/null 2>&1 &
     xvfb_pid=$!
     export DISPLAY=":$n"
     local tries

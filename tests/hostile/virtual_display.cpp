@@ -33,7 +33,7 @@ VirtualDisplay::VirtualDisplay(std::chrono::milliseconds deadline) {
   // -displayfd 1: Xvfb takes a free number and writes it on stdout once it is ready.
   server_ = std::make_unique<ChildProcess>(
       std::vector<std::string>{"/usr/bin/Xvfb", "-displayfd", "1", "-screen", "0", "800x600x24",
-                               "-nolisten", "tcp"},
+                               "-nolisten", "tcp", "-noreset"},
       std::vector<std::string>{}, "/");
   if (!server_->wait_for_stdout("\n", deadline)) return;
   const std::string& out = server_->out();

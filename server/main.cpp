@@ -1,0 +1,91 @@
+// quorvale-server: streams snapshot messages of a simulated (or recorded) world to
+// every client that connects, until a signal or --duration stops it.
+#include <boost/asio/io_context.hpp>
+#include <boost/asio/signal_set.hpp>
+#include <boost/asio/steady_timer.hpp>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <memory>
+
+#include "server/message_recorder.h"
+#include "server/replay_source.h"
+#include "server/server_options.h"
+#include "server/simulation_source.h"
+#include "server/snapshot_server.h"
+#include "server/terrain_map.h"
+#include "units/picture.h"
+
+namespace {
+
+constexpr int exit_bad_usage = 2;
+constexpr int exit_failure = 1;
+
+// Prints the one line that says why the server cannot go on, and gives the exit code.
+int refuse(const std::string& why, int code) {
+  std::fprintf(stderr, "quorvale-server: %s\n", why.c_str());
+  return code;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::setvbuf(stdout, nullptr, _IOLBF, 0);
+  std::setvbuf(stderr, nullptr, _IOLBF, 0);
+
+  const ParsedOptions parsed = parse_server_options(argc, argv);
+  if (!parsed.error.empty()) return refuse(parsed.error, exit_bad_usage);
+  const ServerOptions& options = parsed.options;
+  if (options.help) {
+    std::fputs(server_usage().c_str(), stdout);
+    return 0;
+  }
+
+  std::string error;
+  std::unique_ptr<TerrainMap> map;
+  std::unique_ptr<SnapshotSource> source;
+  if (!options.replay_path.empty()) {
+    source = ReplaySource::open(options.replay_path, error);
+  } else {
+    map = TerrainMap::load(local_path(options.map_path.c_str()), error);
+    if (map)
+      source =
+          std::make_unique<SimulationSource>(*map, options.units, options.seed, options.rate_hz);
+  }
+  if (!source) return refuse(error, exit_failure);
+
+  std::unique_ptr<MessageRecorder> recorder;
+  if (!options.record_path.empty()) {
+    recorder = MessageRecorder::create(options.record_path, error);
+    if (!recorder) return refuse(error, exit_failure);
+  }
+
+  boost::asio::io_context io;
+  SnapshotServer server(io, {options.bind_address, options.port, options.rate_hz, options.quiet},
+                        *source, recorder.get());
+  if (!server.listen(error)) return refuse(error, exit_failure);
+
+  boost::asio::signal_set signals(io, SIGINT, SIGTERM);
+  boost::asio::steady_timer duration_timer(io);
+  server.set_stop_handler([&] {
+    signals.cancel();
+    duration_timer.cancel();
+  });
+  signals.async_wait([&](const boost::system::error_code& waited, int) {
+    if (!waited) server.stop();
+  });
+  if (options.duration_seconds > 0) {
+    duration_timer.expires_after(std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+        std::chrono::duration<double>(options.duration_seconds)));
+    duration_timer.async_wait([&](const boost::system::error_code& waited) {
+      if (!waited) server.stop();
+    });
+  }
+
+  server.start();
+  io.run();
+
+  if (!server.failure().empty()) return refuse(server.failure(), exit_failure);
+  if (recorder && !recorder->close(error)) return refuse(error, exit_failure);
+  return 0;
+}

@@ -1,0 +1,38 @@
+/*
+ * The server's command line: what each option means, its default, and how a bad
+ * value is reported.
+ *
+ * Parsing is pure: it reads argv and returns the options or one line saying what
+ * is wrong and how to fix it. Safe on any thread.
+ */
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+struct ServerOptions {
+  uint16_t port = 21000;
+  std::string bind_address = "127.0.0.1";
+  int units = 12;
+  double rate_hz = 10.0;
+  uint64_t seed = 1;
+  std::string map_path = "gfx\\map1.png";
+  std::string record_path;
+  std::string replay_path;
+  // 0 runs until a signal stops the server.
+  double duration_seconds = 0.0;
+  bool quiet = false;
+  bool help = false;
+};
+
+struct ParsedOptions {
+  ServerOptions options;
+  // Empty when the command line was good.
+  std::string error;
+};
+
+// Reads the command line; --help sets options.help and stops reading.
+ParsedOptions parse_server_options(int argc, const char* const* argv);
+
+// The --help text: every option with its default.
+std::string server_usage();

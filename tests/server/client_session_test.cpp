@@ -1,0 +1,85 @@
+// One client's queue, in-process over a loopback connection whose reader stalls.
+#include "server/client_session.h"
+
+#include <gtest/gtest.h>
+
+#include <boost/asio/executor_work_guard.hpp>
+#include <boost/asio/io_context.hpp>
+#include <boost/asio/ip/tcp.hpp>
+#include <chrono>
+#include <cstring>
+
+namespace {
+
+using boost::asio::ip::tcp;
+
+constexpr std::size_t queue_limit = 4;
+constexpr uint32_t messages_offered = 300;
+
+// A message whose first four bytes number it.
+ClientSession::SharedMessage numbered(uint32_t number) {
+  auto message = std::make_shared<SnapshotMessage>();
+  std::memset(message->bytes, 0, snapshot_message_size);
+  std::memcpy(message->bytes, &number, sizeof number);
+  return message;
+}
+
+TEST(ClientSessionTest, AStalledClientLosesItsOldestWaitingMessagesAndGetsTheNewest) {
+  boost::asio::io_context io;
+  // poll() stops an io_context that runs out of work; the test polls long after that.
+  const auto keep_polling = boost::asio::make_work_guard(io);
+  tcp::acceptor acceptor(io, tcp::endpoint(boost::asio::ip::make_address("127.0.0.1"), 0));
+  tcp::socket reader(io);
+  reader.open(tcp::v4());
+  reader.set_option(boost::asio::socket_base::receive_buffer_size(4096));
+  reader.connect(acceptor.local_endpoint());
+  tcp::socket accepted = acceptor.accept();
+  accepted.set_option(boost::asio::socket_base::send_buffer_size(8192));
+  bool ended = false;
+  auto session = std::make_shared<ClientSession>(
+      std::move(accepted), queue_limit,
+      [&](ClientSession&, const boost::system::error_code&) { ended = true; });
+
+  for (uint32_t n = 0; n < messages_offered; ++n) {
+    session->deliver(numbered(n));
+    io.poll();
+  }
+  EXPECT_GT(session->messages_dropped(), 0u) << "the reader never read, so the queue overflowed";
+
+  // The reader wakes up and takes everything until the last message offered arrives.
+  std::vector<uint32_t> received;
+  std::vector<unsigned char> pending;
+  reader.non_blocking(true);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while ((received.empty() || received.back() != messages_offered - 1) &&
+         std::chrono::steady_clock::now() < deadline) {
+    io.poll();
+    unsigned char chunk[4096];
+    boost::system::error_code error;
+    const std::size_t got = reader.read_some(boost::asio::buffer(chunk), error);
+    pending.insert(pending.end(), chunk, chunk + got);
+    while (pending.size() >= snapshot_message_size) {
+      uint32_t number;
+      std::memcpy(&number, pending.data(), sizeof number);
+      received.push_back(number);
+      pending.erase(pending.begin(), pending.begin() + snapshot_message_size);
+    }
+  }
+  ASSERT_GE(received.size(), queue_limit + 1);
+  for (std::size_t i = 1; i < received.size(); ++i) ASSERT_LT(received[i - 1], received[i]);
+  for (std::size_t back = 1; back <= queue_limit; ++back)
+    EXPECT_EQ(received[received.size() - back], messages_offered - back)
+        << "the newest messages are the ones that waited";
+  EXPECT_EQ(session->messages_sent(), received.size());
+  EXPECT_EQ(session->messages_sent() + session->messages_dropped(), messages_offered);
+  EXPECT_FALSE(ended);
+
+  reader.close();
+  for (uint32_t n = 0; n < 100 && !ended; ++n) {
+    session->deliver(numbered(n));
+    io.run_for(std::chrono::milliseconds(5));
+  }
+  EXPECT_TRUE(ended) << "a client that went away is reported once a write fails";
+}
+
+}  // namespace

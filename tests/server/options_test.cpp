@@ -1,0 +1,133 @@
+// The command line: good values are read as given; bad ones, a missing or unusable
+// map, a bad replay file and a busy port each end the real program with one line.
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include "server/server_options.h"
+#include "tests/server/child_process.h"
+#include "tests/server/test_map.h"
+
+namespace {
+
+const milliseconds exit_limit{10000};
+
+ParsedOptions parse(std::vector<const char*> words) {
+  words.insert(words.begin(), "quorvale-server");
+  return parse_server_options(static_cast<int>(words.size()), words.data());
+}
+
+TEST(ServerOptionsTest, ReadsEveryOptionInBothSpellings) {
+  const ParsedOptions parsed = parse({"--port=5000", "--bind", "::1", "--units", "63", "--rate=2.5",
+                                      "--seed", "18446744073709551615", "--map", "maps/a.png",
+                                      "--record", "out.rec", "--duration", "0.25", "--quiet"});
+  ASSERT_EQ(parsed.error, "");
+  const ServerOptions& options = parsed.options;
+  EXPECT_EQ(options.port, 5000);
+  EXPECT_EQ(options.bind_address, "::1");
+  EXPECT_EQ(options.units, 63);
+  EXPECT_DOUBLE_EQ(options.rate_hz, 2.5);
+  EXPECT_EQ(options.seed, 18446744073709551615ull);
+  EXPECT_EQ(options.map_path, "maps/a.png");
+  EXPECT_EQ(options.record_path, "out.rec");
+  EXPECT_DOUBLE_EQ(options.duration_seconds, 0.25);
+  EXPECT_TRUE(options.quiet);
+}
+
+TEST(ServerProgramTest, HelpListsEveryOptionWithItsDefault) {
+  ScratchFolder scratch;
+  ChildProcess server(server_command({"--help"}), scratch);
+  ASSERT_EQ(server.wait_for_exit(exit_limit), 0);
+  const std::string help = server.stdout_text();
+  for (const char* option : {"--port", "--bind", "--units", "--rate", "--seed", "--map", "--record",
+                             "--replay", "--duration", "--quiet"})
+    EXPECT_NE(help.find(option), std::string::npos) << option;
+  EXPECT_NE(help.find("default 21000"), std::string::npos);
+  EXPECT_NE(help.find("default 12"), std::string::npos);
+}
+
+// Runs the program and expects a failing exit with one stderr line mentioning `mention`.
+void expect_refusal(const std::vector<std::string>& arguments, const std::string& mention,
+                    const ScratchFolder& scratch) {
+  ChildProcess server(server_command(arguments), scratch);
+  const std::optional<int> code = server.wait_for_exit(exit_limit);
+  ASSERT_TRUE(code) << "still running or killed: " << arguments.front();
+  EXPECT_NE(*code, 0) << arguments.front();
+  const std::string said = server.stderr_text();
+  EXPECT_EQ(lines_of(said).size(), 1u) << said;
+  EXPECT_EQ(said.back(), '\n') << said;
+  EXPECT_NE(said.find(mention), std::string::npos) << said;
+}
+
+TEST(ServerProgramTest, RefusesBadValuesWithOneLine) {
+  ScratchFolder scratch;
+  const std::vector<std::pair<std::vector<std::string>, std::string>> cases{
+      {{"--units", "0"}, "--units"},
+      {{"--units", "64"}, "--units"},
+      {{"--units", "twelve"}, "--units"},
+      {{"--rate", "0"}, "--rate"},
+      {{"--rate", "1e9"}, "--rate"},
+      {{"--rate", "nan"}, "--rate"},
+      {{"--port", "0"}, "--port"},
+      {{"--port", "65536"}, "--port"},
+      {{"--port"}, "--port needs a value"},
+      {{"--seed", "-1"}, "--seed"},
+      {{"--bind", "localhost.invalid"}, "--bind"},
+      {{"--duration", "-1"}, "--duration"},
+      {{"--units=", "12"}, "--units"},
+      {{"--colour", "red"}, "unknown option"},
+      {{"stray"}, "unknown option"},
+      {{"--quiet=yes"}, "unknown option"},
+      {{"--replay", "x.rec", "--seed", "3"}, "--replay"},
+  };
+  for (const auto& [arguments, mention] : cases) expect_refusal(arguments, mention, scratch);
+}
+
+TEST(ServerProgramTest, RefusesFilesItCannotUse) {
+  ScratchFolder scratch;
+  SDL_Surface* map = make_test_map(400, 300);
+  ASSERT_TRUE(save_map(map, scratch.file("map.bmp")));
+  SDL_FreeSurface(map);
+  SDL_Surface* small = make_test_map(64, 64);
+  ASSERT_TRUE(save_map(small, scratch.file("small.bmp")));
+  SDL_FreeSurface(small);
+  ASSERT_TRUE(write_file(scratch.file("text.png"), "not a picture"));
+  ASSERT_TRUE(write_file(scratch.file("empty.rec"), ""));
+  ASSERT_TRUE(write_file(scratch.file("short.rec"), std::string(1000, '\0')));
+  ASSERT_TRUE(write_file(scratch.file("long.rec"), std::string(2049, '\0')));
+  const std::vector<std::pair<std::vector<std::string>, std::string>> cases{
+      {{"--map", scratch.file("missing.png")}, "--map PATH"},
+      {{"--map", scratch.file("text.png")}, "--map PATH"},
+      {{"--map", scratch.file("small.bmp")}, "smaller than"},
+      {{"--replay", scratch.file("missing.rec")}, "cannot open"},
+      {{"--replay", scratch.file("empty.rec")}, "0 bytes"},
+      {{"--replay", scratch.file("short.rec")}, "1000 bytes"},
+      {{"--replay", scratch.file("long.rec")}, "2049 bytes"},
+      {{"--replay", scratch.file("")}, "not a regular file"},
+      {{"--map", scratch.file("map.bmp"), "--record", scratch.file("no/such/dir.rec")}, "--record"},
+  };
+  for (const auto& [arguments, mention] : cases) expect_refusal(arguments, mention, scratch);
+}
+
+TEST(ServerProgramTest, RefusesAPortInUse) {
+  ScratchFolder scratch;
+  SDL_Surface* map = make_test_map(400, 300);
+  ASSERT_TRUE(save_map(map, scratch.file("map.bmp")));
+  SDL_FreeSurface(map);
+  const int listener = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof address;
+  ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  ASSERT_EQ(listen(listener, 1), 0);
+  ASSERT_EQ(getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length), 0);
+  const std::string port = std::to_string(ntohs(address.sin_port));
+  expect_refusal({"--port", port, "--map", scratch.file("map.bmp"), "--quiet", "--duration", "5"},
+                 "already in use", scratch);
+  close(listener);
+}
+
+}  // namespace
