@@ -55,6 +55,7 @@ struct FrameScript {
   int16_t target_y;
 };
 
+// Reads the frame script from bytes 1..7 of a message.
 FrameScript read_script(const unsigned char* message) {
   const unsigned char flags = message[1];
   FrameScript script;
@@ -74,6 +75,7 @@ FrameScript read_script(const unsigned char* message) {
 // A few hundred milliseconds before the clock wraps, so longer inputs step across it.
 constexpr Uint32 clock_start = 0xFFFFFF00u;
 Uint32 clock_now = clock_start;
+// The game's clock while fuzzing: moved only by the frame scripts.
 Uint32 read_clock() { return clock_now; }
 
 SDL_Surface* map = nullptr;
@@ -104,6 +106,7 @@ void check_player() {
   require(listed, "the Player holds a unit of the list");
 }
 
+// One frame as the loop runs it: take and apply, select, step, fire, shot pass, draw.
 void run_frame(const FrameScript& script) {
   UnitRecord records[tcp_client::store_size];
   int16_t count = 0;
@@ -139,6 +142,7 @@ void reset_game() {
 
 }  // namespace
 
+// Opens the dummy screen and the map once, and makes the Player and a client with no server.
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   // The client's progress lines would drown libFuzzer's own.
   if (!std::freopen("/dev/null", "w", stdout)) return 0;
@@ -163,6 +167,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   return 0;
 }
 
+// Plays one input's stream message by message from an empty World.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (std::size_t at = 0; at + snapshot_message_size <= size; at += snapshot_message_size) {
     tcp_client_probe::deliver(*client, data + at);

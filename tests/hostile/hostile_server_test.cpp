@@ -130,7 +130,7 @@ TEST_F(HostileServer, NonFiniteAndHugePositionsAndSpeedsAreMovedAndDrawn) {
   expect_clean_end(*client);
 }
 
-TEST_F(HostileServer, ExtremeIdsAndTypesMakeOneUnitPerIdWhoseTypeNeverChanges) {
+TEST_F(HostileServer, ExtremeIdsAndTypesMakeOneUnitPerId) {
   const int ids[] = {INT16_MIN, INT16_MIN + 1, -2, -1, 0, 1, INT16_MAX - 1, INT16_MAX};
   const int types[] = {INT16_MIN, -2, -1, 0, 3, 7, 8, INT16_MAX};
   for (int round = 0; round < 2; ++round) {

@@ -23,6 +23,7 @@ using std::chrono::milliseconds;
 
 constexpr int client_port = 21000;
 
+// Sets one integer socket option; a failure only loses what the option would add.
 void set_int_option(int fd, int level, int name, int value) {
   setsockopt(fd, level, name, &value, sizeof value);
 }
