@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <ctime>
 #include <iostream>
+#include <memory>
 
 #include "core/frame_loop.h"
 #include "core/world.h"
@@ -53,7 +54,8 @@ int main() {
   SDL_setFramerate(&frame_rate, 100);
   std::printf("Framerate cap set\n");
 
-  Player* player = new Player();
+  // Released on every way out of main, a start-up that fails included.
+  std::unique_ptr<Player> player(new Player());
   player->select_unit(0);
   std::printf("Main player created\n");
 
@@ -99,6 +101,5 @@ int main() {
   SDL_FreeSurface(map);
   std::printf("Goodbye!\n");
   SDL_Quit();
-  delete player;
   return 0;
 }

@@ -3,7 +3,7 @@
 build_packages=(build-essential cmake pkg-config libsdl1.2-dev libsdl-image1.2-dev
   libsdl-gfx1.2-dev libboost-system-dev libboost-thread-dev)
 display_packages=(xvfb x11-utils xdotool imagemagick)
-test_packages=(libgtest-dev libbenchmark-dev clang valgrind)
+test_packages=(libgtest-dev libbenchmark-dev clang libclang-rt-14-dev valgrind iproute2)
 
 # Installs those of the named Debian packages that are missing.
 ensure_packages() {
@@ -34,6 +34,16 @@ build_programs() {
   local targets=(--target quorvale)
   [ -f server/CMakeLists.txt ] && targets+=(--target quorvale-server)
   cmake --build build -j2 "${targets[@]}"
+}
+
+# Runs a command with a loopback network of its own where the system allows it (root), so
+# tests on the client's fixed port meet no other program listening there; else as it is.
+in_private_network() {
+  if command -v ip >/dev/null && unshare --net true 2>/dev/null; then
+    unshare --net sh -c 'ip link set lo up && exec "$@"' sh "$@"
+  else
+    "$@"
+  fi
 }
 
 # Starts Xvfb on a free display and exports DISPLAY; stop_display ends it. -noreset: a
