@@ -84,18 +84,6 @@ std::size_t lines_in(const std::string& output, const std::string& line) {
   return found;
 }
 
-std::string whole_run_output(const std::string& body) {
-  return "It begins!\n"
-         "Declarations complete\n"
-         "Framerate cap set\n"
-         "Main player created\n"
-         "Screen created\n"
-         "Map loaded\n"
-         "Initing tcp_client...\n"
-         "Main game has begun!\n" +
-         body + "Cleaning up\nGoodbye!\n";
-}
-
 void expect_clean_end(ChildProcess& client, milliseconds deadline) {
   client.signal(SIGTERM);
   EXPECT_EQ(client.wait_for_exit(deadline), 0) << client.err();

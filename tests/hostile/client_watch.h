@@ -15,6 +15,7 @@
 #include <string>
 
 #include "child_process.h"
+#include "client_output.h"
 
 namespace test_support {
 
@@ -36,9 +37,6 @@ std::string sanitizer_report(const std::string& err);
 
 // How many times `line` (with its newline) stands in `output`.
 std::size_t lines_in(const std::string& output, const std::string& line);
-
-// The client's whole output over a run that printed `body` between start-up and shutdown.
-std::string whole_run_output(const std::string& body);
 
 // Ends the client as a user would (SIGTERM) and checks it says "Goodbye!", exits with 0
 // within `deadline` and left no sanitizer report.

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "child_process.h"
+#include "client_output.h"
 #include "test_files.h"
 
 using namespace std::chrono_literals;
@@ -19,16 +20,6 @@ using test_support::source_dir;
 namespace {
 
 std::string client_path() { return build_dir() + "/quorvale"; }
-
-const char* const start_up_lines =
-    "It begins!\n"
-    "Declarations complete\n"
-    "Framerate cap set\n"
-    "Main player created\n"
-    "Screen created\n"
-    "Map loaded\n"
-    "Initing tcp_client...\n"
-    "Main game has begun!\n";
 
 // The first line a command prints, or "" if it prints none.
 std::string first_line_of(const std::string& command) {
@@ -50,7 +41,7 @@ TEST(Client, PrintsEveryProgressLineInOrderAndEndsCleanlyOnSigterm) {
   // SDL turns the signal into a quit request, which ends the loop like closing the window.
   client.signal(SIGTERM);
   EXPECT_EQ(client.wait_for_exit(10s), 0) << client.err();
-  EXPECT_EQ(client.out(), std::string(start_up_lines) + "Cleaning up\nGoodbye!\n");
+  EXPECT_EQ(client.out(), test_support::whole_run_output(""));
 }
 
 TEST(Client, SaysInOneLineWhereTheMapShouldBeWhenRunFromTheWrongFolder) {
