@@ -1,4 +1,4 @@
-// A frame of 63 units and 100 shots on a 32-bit screen: draw_frame beside the library
+// A frame of 63 units and 100 or 500 shots on a 32-bit screen: draw_frame beside the library
 // calls alone that such a frame needs, measured in the same run.
 #include <SDL/SDL.h>
 #include <SDL/SDL_rotozoom.h>
@@ -18,8 +18,19 @@ namespace {
 
 SDL_Surface* map = nullptr;
 
-// Opens the dummy screen and fills the World: 63 units of every type at many headings
-// around the view's centre, and 100 shots, one in five an explosion.
+// Lists `count` shots in the view, one in five an explosion.
+void list_shots(int count) {
+  while (!world.shots.empty()) world.remove_shot(world.shots.size() - 1);
+  for (int i = 0; i < count; ++i) {
+    const int16_t x = static_cast<int16_t>(490 + 6 * (i % 100));
+    const int16_t y = static_cast<int16_t>(380 + 4 * (i % 100) + 3 * (i / 100));
+    world.shots.push_back(i % 5 == 0 ? new Shot(explosion, 0, 10, x, y, x, y)
+                                     : new Shot(projectile, 5, 0, x, y, 0, 0));
+  }
+}
+
+// Opens the dummy screen and fills the World with 63 units of every type at many headings
+// around the view's centre.
 bool set_up_world() {
   setenv("SDL_VIDEODRIVER", "dummy", 1);
   if (SDL_Init(SDL_INIT_VIDEO) != 0) return false;
@@ -35,16 +46,11 @@ bool set_up_world() {
                             i};
     world.units.push_back(new Unit(record));
   }
-  for (int i = 0; i < 100; ++i) {
-    const int16_t x = static_cast<int16_t>(490 + 6 * i);
-    const int16_t y = static_cast<int16_t>(380 + 4 * i);
-    world.shots.push_back(i % 5 == 0 ? new Shot(explosion, 0, 10, x, y, x, y)
-                                     : new Shot(projectile, 5, 0, x, y, 0, 0));
-  }
   return true;
 }
 
 void draw_frame_whole(benchmark::State& state) {
+  list_shots(static_cast<int>(state.range(0)));
   Player player;
   player.select_unit(31);
   for (auto _ : state) draw_frame(map, player);
@@ -75,6 +81,7 @@ __attribute__((noinline)) void draw_with_library_calls_alone(const SDL_Rect& vie
 }
 
 void library_calls_alone(benchmark::State& state) {
+  list_shots(static_cast<int>(state.range(0)));
   const Unit& centre = *world.units[31];
   const SDL_Rect view{static_cast<Sint16>(centre.pos.x - 320),
                       static_cast<Sint16>(centre.pos.y - 240), 640, 480};
@@ -82,8 +89,8 @@ void library_calls_alone(benchmark::State& state) {
   benchmark::DoNotOptimize(world.screen->pixels);
 }
 
-BENCHMARK(draw_frame_whole)->Unit(benchmark::kMicrosecond);
-BENCHMARK(library_calls_alone)->Unit(benchmark::kMicrosecond);
+BENCHMARK(draw_frame_whole)->Arg(100)->Arg(500)->Unit(benchmark::kMicrosecond);
+BENCHMARK(library_calls_alone)->Arg(100)->Arg(500)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 
