@@ -8,10 +8,15 @@
 #include "view/controls.h"
 #include "view/draw_frame.h"
 
+namespace {
+
+// True for the one event that ends the game: an Escape key-down or a window close.
 bool is_quit_event(const SDL_Event& event) {
   return (event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_ESCAPE) ||
          event.type == SDL_QUIT;
 }
+
+}  // namespace
 
 void run_unit_pass(SDL_Surface* map) {
   for (std::size_t position = 0; position < world.units.size(); ++position)

@@ -8,9 +8,6 @@
 class tcp_client;
 struct Player;
 
-// True for the one event that ends the game: an Escape key-down or a window close.
-bool is_quit_event(const SDL_Event& event);
-
 // Moves every Unit one step if one is due, in list order.
 void run_unit_pass(SDL_Surface* map);
 

@@ -12,6 +12,9 @@ std::string local_path(const char* game_path) {
   return path;
 }
 
+namespace {
+
+// A surface's copy in the 32-bit 0x00RRGGBB layout, or null if SDL cannot make it.
 SDL_Surface* convert_to_xrgb(SDL_Surface* picture) {
   SDL_PixelFormat format{};
   format.BitsPerPixel = 32;
@@ -24,6 +27,8 @@ SDL_Surface* convert_to_xrgb(SDL_Surface* picture) {
   format.alpha = SDL_ALPHA_OPAQUE;
   return SDL_ConvertSurface(picture, &format, SDL_SWSURFACE);
 }
+
+}  // namespace
 
 SDL_Surface* load_picture_as_is(const char* game_path) {
   return IMG_Load(local_path(game_path).c_str());

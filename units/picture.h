@@ -19,9 +19,6 @@
 // The game's path with its backslashes turned into this system's separator.
 std::string local_path(const char* game_path);
 
-// A surface's copy in the 32-bit 0x00RRGGBB layout, or null if SDL cannot make it.
-SDL_Surface* convert_to_xrgb(SDL_Surface* picture);
-
 // Loads a picture in the 0x00RRGGBB layout; null if it cannot be read.
 SDL_Surface* load_xrgb_picture(const char* game_path);
 
