@@ -39,9 +39,8 @@ endpoint_list resolve_server(boost::asio::ip::tcp::resolver& resolver) {
   }
 }
 
-}  // namespace
-
-int main() {
+// The game from start to shutdown, in that order; returns the exit status.
+int run_game() {
   // Progress lines must show as they happen, even through a pipe.
   std::setvbuf(stdout, nullptr, _IOLBF, 0);
   std::printf("It begins!\n");
@@ -102,4 +101,16 @@ int main() {
   std::printf("Goodbye!\n");
   SDL_Quit();
   return 0;
+}
+
+}  // namespace
+
+int main() {
+  // What the libraries throw (no thread, no event loop, no memory) ends the game with a line.
+  try {
+    return run_game();
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "Quorvale: stopped: %s\n", e.what());
+    return 1;
+  }
 }

@@ -2,25 +2,24 @@
 
 #include <boost/bind/bind.hpp>
 
-using boost::placeholders::_1;
-
 tcp_client::tcp_client(io_service& io_, endpoint_list endpoints_)
     : io(io_), socket(io_), endpoints(std::move(endpoints_)) {
   snapshot_ready = false;
   begin_connect(endpoints.begin());
 }
 
-void tcp_client::begin_connect(endpoint_iterator endpoint) {
+void tcp_client::begin_connect(const endpoint_iterator& endpoint) {
   // An empty list (the name did not resolve) starts nothing: the network thread's run
   // then returns at once and the game goes on without a server.
   if (endpoint == endpoints.end()) return;
   endpoint_iterator remainder = endpoint;
   ++remainder;
-  socket.async_connect(endpoint->endpoint(),
-                       boost::bind(&tcp_client::on_connect, this, _1, remainder));
+  socket.async_connect(endpoint->endpoint(), boost::bind(&tcp_client::on_connect, this,
+                                                         boost::placeholders::_1, remainder));
 }
 
-void tcp_client::on_connect(const boost::system::error_code& error, endpoint_iterator remainder) {
+void tcp_client::on_connect(const boost::system::error_code& error,
+                            const endpoint_iterator& remainder) {
   // Once closing, no further attempt and no read, so the shutdown join returns.
   if (closing) return;
   if (!error) {
@@ -35,7 +34,7 @@ void tcp_client::on_connect(const boost::system::error_code& error, endpoint_ite
 
 void tcp_client::start_read() {
   boost::asio::async_read(socket, boost::asio::buffer(read_buffer),
-                          boost::bind(&tcp_client::on_read, this, _1));
+                          boost::bind(&tcp_client::on_read, this, boost::placeholders::_1));
 }
 
 void tcp_client::on_read(const boost::system::error_code& error) {

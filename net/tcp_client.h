@@ -40,8 +40,8 @@ class tcp_client {
   // Tests and the fuzz target hand messages to publish_snapshot without a socket.
   friend struct tcp_client_probe;
 
-  void begin_connect(endpoint_iterator endpoint);
-  void on_connect(const boost::system::error_code& error, endpoint_iterator remainder);
+  void begin_connect(const endpoint_iterator& endpoint);
+  void on_connect(const boost::system::error_code& error, const endpoint_iterator& remainder);
   void start_read();
   void on_read(const boost::system::error_code& error);
   void publish_snapshot();

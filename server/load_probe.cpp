@@ -134,6 +134,7 @@ pid_t start_server(const ProbeSettings& settings, const std::string& log_path) {
                                    "--duration",
                                    std::to_string(settings.seconds + 60)};
   std::vector<char*> argv;
+  argv.reserve(command.size() + 1);
   for (std::string& word : command) argv.push_back(word.data());
   argv.push_back(nullptr);
   const pid_t pid = fork();
@@ -170,9 +171,8 @@ std::string leave_line(const std::string& log_path, unsigned short local_port) {
   return "";
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+// Starts the server, reads it with many clients and prints the figures; the exit status.
+int run_probe(int argc, char** argv) {
   std::setvbuf(stdout, nullptr, _IOLBF, 0);
   const ProbeSettings settings = read_settings(argc, argv);
   const std::string log_path = "/tmp/quorvale-server-load-" + std::to_string(getpid()) + ".log";
@@ -199,6 +199,7 @@ int main(int argc, char** argv) {
 
   io.run_for(std::chrono::seconds(1));
   std::vector<uint64_t> counted_before;
+  counted_before.reserve(readers.size());
   for (const auto& reader : readers) counted_before.push_back(reader->messages);
   const double cpu_before = cpu_seconds(server);
   const auto started = Clock::now();
@@ -242,4 +243,15 @@ int main(int argc, char** argv) {
   std::printf("server exit: %d\n", WIFEXITED(status) ? WEXITSTATUS(status) : -1);
   std::remove(log_path.c_str());
   return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  try {
+    return run_probe(argc, argv);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "quorvale-server-load: stopped: %s\n", e.what());
+    return 1;
+  }
 }

@@ -27,9 +27,8 @@ int refuse(const std::string& why, int code) {
   return code;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+// The server from its options to its last client; returns the exit status.
+int run_server(int argc, char** argv) {
   std::setvbuf(stdout, nullptr, _IOLBF, 0);
   std::setvbuf(stderr, nullptr, _IOLBF, 0);
 
@@ -88,4 +87,14 @@ int main(int argc, char** argv) {
   if (!server.failure().empty()) return refuse(server.failure(), exit_failure);
   if (recorder && !recorder->close(error)) return refuse(error, exit_failure);
   return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  try {
+    return run_server(argc, argv);
+  } catch (const std::exception& e) {
+    return refuse(std::string("stopped: ") + e.what(), exit_failure);
+  }
 }

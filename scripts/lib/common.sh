@@ -1,9 +1,23 @@
-# Shared by scripts/run and scripts/test: packages, the build, a virtual display.
+# Shared by the scripts: packages, the build, a virtual display, stage timing.
 
-build_packages=(build-essential cmake pkg-config libsdl1.2-dev libsdl-image1.2-dev
+# The release this runs on (bookworm, trixie, ...), from /etc/os-release.
+release_codename() {
+  local VERSION_CODENAME=""
+  [ -r /etc/os-release ] && . /etc/os-release
+  echo "${VERSION_CODENAME:-unknown}"
+}
+
+# Every name here exists on Debian 12 and Debian 13 alike: where a release has its own
+# version of a tool (clang, its runtime), the release's default package is named.
+play_packages=(build-essential cmake pkg-config libsdl1.2-dev libsdl-image1.2-dev
   libsdl-gfx1.2-dev libboost-system-dev libboost-thread-dev)
 display_packages=(xvfb x11-utils xdotool imagemagick)
-test_packages=(libgtest-dev libbenchmark-dev clang libclang-rt-14-dev valgrind iproute2)
+test_packages=(ccache libgtest-dev libbenchmark-dev libboost-chrono-dev clang libclang-rt-dev
+  clang-format clang-tidy valgrind iproute2 procps python3)
+# The other SDL 1.2 beside the classic one, where the release ships both.
+compat_sdl_packages=()
+[ "$(release_codename)" = bookworm ] && compat_sdl_packages=(libsdl1.2-compat)
+compat_sdl_dir=/usr/lib/x86_64-linux-gnu/sdl12-compat
 
 # Installs those of the named Debian packages that are missing.
 ensure_packages() {
@@ -17,23 +31,21 @@ ensure_packages() {
   local sudo=""
   [ "$(id -u)" -ne 0 ] && sudo=sudo
   $sudo apt-get update -qq >/dev/null
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}" >/dev/null
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends \
+    "${missing[@]}" >/dev/null
 }
 
-# Configures and builds everything into the named folder; extra arguments go to cmake.
-build_into() {
+# Configures the named build folder; extra arguments go to cmake.
+configure_into() {
   local dir=$1
   shift
-  cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORVALE_TESTS=ON "$@" >/dev/null
-  cmake --build "$dir" -j2
+  cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
 }
 
 # Builds just the two programs into build/, for playing.
 build_programs() {
-  cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-  local targets=(--target quorvale)
-  [ -f server/CMakeLists.txt ] && targets+=(--target quorvale-server)
-  cmake --build build -j2 "${targets[@]}"
+  configure_into build
+  cmake --build build -j2 --target quorvale quorvale-server
 }
 
 # Runs a command with a loopback network of its own where the system allows it (root), so
@@ -70,4 +82,30 @@ start_display() {
 stop_display() {
   [ -n "${xvfb_pid:-}" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
   xvfb_pid=""
+}
+
+# Stage timing: stage NAME COMMAND... runs the command as one named stage, prints its
+# heading, and records its time for stage_summary. A failing stage names itself on stderr.
+stage_names=()
+stage_seconds=()
+stage() {
+  local name=$1 start=$SECONDS
+  shift
+  echo "== $name"
+  if ! "$@"; then
+    echo "FAILED stage: $name" >&2
+    stage_summary >&2
+    return 1
+  fi
+  stage_names+=("$name")
+  stage_seconds+=($((SECONDS - start)))
+}
+
+# Prints one line per finished stage with its time.
+stage_summary() {
+  local i
+  echo "-- Time per stage"
+  for i in "${!stage_names[@]}"; do
+    printf '%5d s  %s\n' "${stage_seconds[$i]}" "${stage_names[$i]}"
+  done
 }
