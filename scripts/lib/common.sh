@@ -13,7 +13,7 @@ play_packages=(build-essential cmake pkg-config libsdl1.2-dev libsdl-image1.2-de
   libsdl-gfx1.2-dev libboost-system-dev libboost-thread-dev)
 display_packages=(xvfb x11-utils xdotool imagemagick)
 test_packages=(ccache libgtest-dev libbenchmark-dev libboost-chrono-dev clang libclang-rt-dev
-  clang-format clang-tidy valgrind iproute2 procps python3)
+  clang-format clang-tidy valgrind iproute2 procps python3 git)
 # The other SDL 1.2 beside the classic one, where the release ships both.
 compat_sdl_packages=()
 [ "$(release_codename)" = bookworm ] && compat_sdl_packages=(libsdl1.2-compat)
