@@ -125,7 +125,9 @@ void SnapshotServer::on_tick() {
 void SnapshotServer::on_client_end(ClientSession& client, const boost::system::error_code& error) {
   for (auto it = clients_.begin(); it != clients_.end(); ++it) {
     if (it->get() != &client) continue;
-    const std::shared_ptr<ClientSession> keep = std::move(*it);
+    // The copy keeps the session alive past its erasure, to the end of this handler.
+    // NOLINTNEXTLINE(performance-unnecessary-copy-initialization)
+    const std::shared_ptr<ClientSession> keep = *it;
     clients_.erase(it);
     if (!settings_.quiet)
       log("client " + client.peer() + " left after " + std::to_string(client.messages_sent()) +
