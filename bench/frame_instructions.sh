@@ -19,7 +19,7 @@ count() {
     >/dev/null 2>"$scratch/err"
   local instructions frames
   instructions=$(sed -n 's/^totals: //p' "$scratch/out")
-  frames=$(sed -n 's/^frames drawn: draw_frame \([0-9]*\), library calls alone \([0-9]*\)$/\1 \2/p' \
+  frames=$(sed -n 's/.*frames drawn: draw_frame \([0-9]*\), library calls alone \([0-9]*\)$/\1 \2/p' \
     "$scratch/err" | awk '{print $1 + $2}')
   echo "$instructions $frames"
 }

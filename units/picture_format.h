@@ -1,10 +1,11 @@
 /*
  * Pictures in the screen's own pixel format, with exact colours.
  *
- * SDL's conversions between formats cannot be trusted at every depth: the classic
- * library's 32-to-8-bit copy repeats each row's first pixel, both libraries truncate to
- * 3-3-2 where SDL_MapRGB picks the nearest palette colour, and sdl12-compat ignores or
- * mishandles colour keys on some conversions to 8 bits. A picture copied here holds
+ * SDL's conversions between formats cannot be trusted at every depth: an unkeyed
+ * 32-to-8-bit blit repeats each row's first pixel, 8-bit blits truncate to 3-3-2 where
+ * SDL_MapRGB picks the nearest palette colour (both on the classic library and on
+ * sdl12-compat), and sdl12-compat ignores or mishandles colour keys on some blits onto
+ * 8 bits (bench/README.md lists what differs). A picture copied here holds
  * SDL_MapRGB of every pixel's colour in the target format, so blitting it onto the screen
  * is a plain copy, the same on both libraries. Magenta keeps magenta's value, and no other
  * colour takes it, so the colour key hides exactly the pixels that were magenta.

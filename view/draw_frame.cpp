@@ -86,9 +86,9 @@ void draw_unit(Unit& unit, const SDL_Rect& view) {
     return;
   }
   // The copy comes marked for per-surface alpha, fully opaque. Blitted so, sdl12-compat
-  // blends it pixel by pixel (a 32-bit frame then costs nearly three times as much), and
-  // onto an 8-bit screen draws a keyed copy not at all. Unmarked, it is a plain keyed copy
-  // on both libraries.
+  // takes a slow general blitter (a 32-bit frame then costs nearly three times as much),
+  // and onto an 8-bit screen draws a keyed copy not at all. Unmarked, it is a plain keyed
+  // copy on both libraries.
   SDL_SetAlpha(turned, 0, SDL_ALPHA_OPAQUE);
   draw_keyed(turned, unit.pos, view);
   SDL_FreeSurface(turned);
