@@ -23,7 +23,8 @@ void run_unit_pass(SDL_Surface* map) {
     world.units[position]->step(map);
 }
 
-void run_frame_loop(SDL_Surface* map, Player& player, tcp_client& client) {
+void run_frame_loop(SDL_Surface* terrain_map, SDL_Surface* drawn_map, Player& player,
+                    tcp_client& client) {
   UnitRecord records[tcp_client::store_size];
   SDL_Event event;
   int quit = 0;
@@ -34,9 +35,9 @@ void run_frame_loop(SDL_Surface* map, Player& player, tcp_client& client) {
     // One event per frame; the rest wait in SDL's queue for later frames.
     if (SDL_PollEvent(&event) && is_quit_event(event)) quit = 1;
     handle_input(player);
-    run_unit_pass(map);
+    run_unit_pass(terrain_map);
     run_shot_pass();
-    draw_frame(map, player);
+    draw_frame(drawn_map, player);
     SDL_UpdateRect(world.screen, 0, 0, 0, 0);
   }
 }

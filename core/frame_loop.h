@@ -11,5 +11,8 @@ struct Player;
 // Moves every Unit one step if one is due, in list order.
 void run_unit_pass(SDL_Surface* map);
 
-// Runs frames until a pass takes a quit event; that pass is completed in full.
-void run_frame_loop(SDL_Surface* map, Player& player, tcp_client& client);
+// Runs frames until a pass takes a quit event; that pass is completed in full. Units move
+// over `terrain_map` (0x00RRGGBB); the frame is drawn from `drawn_map`, the same picture
+// in the screen's format.
+void run_frame_loop(SDL_Surface* terrain_map, SDL_Surface* drawn_map, Player& player,
+                    tcp_client& client);

@@ -14,6 +14,7 @@
 #include "net/network_thread.h"
 #include "net/tcp_client.h"
 #include "units/picture.h"
+#include "units/picture_format.h"
 #include "units/terrain.h"
 #include "view/draw_frame.h"
 #include "view/player.h"
@@ -82,6 +83,11 @@ int run_game() {
                   local_path(map_file).c_str(), IMG_GetError());
     return fail_start(reason);
   }
+  SDL_Surface* drawn_map = display_format_copy(map);
+  if (!drawn_map) {
+    SDL_FreeSurface(map);
+    return fail_start("not enough memory for the map in the screen's format");
+  }
   std::printf("Map loaded\n");
 
   std::printf("Initing tcp_client...\n");
@@ -91,12 +97,13 @@ int run_game() {
   boost::thread network_thread = start_network_thread(io);
   std::printf("Main game has begun!\n");
 
-  run_frame_loop(map, *player, client);
+  run_frame_loop(map, drawn_map, *player, client);
 
   client.request_close();
   network_thread.join();
   std::printf("Cleaning up\n");
   world.clear();
+  SDL_FreeSurface(drawn_map);
   SDL_FreeSurface(map);
   std::printf("Goodbye!\n");
   SDL_Quit();

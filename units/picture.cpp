@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <set>
 
+#include "units/picture_format.h"
+
 std::string local_path(const char* game_path) {
   std::string path(game_path);
   for (char& c : path)
@@ -70,7 +72,7 @@ void report_missing_once(const char* game_path, const char* consequence) {
 SDL_Surface* load_shot_picture(const char* game_path) {
   SDL_Surface* picture = load_picture_as_is(game_path);
   if (!picture) report_missing_once(game_path, "explosions will show as plain squares");
-  return picture;
+  return into_display_format(picture);
 }
 
 SDL_Surface* load_unit_picture(const char* game_path) {

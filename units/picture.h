@@ -5,10 +5,11 @@
  * ("gfx\\tank.png"); local_path is the one place that maps that separator to this
  * system's. Paths are relative to the working directory.
  *
- * Every picture the game draws turned or keyed is kept in one 32-bit layout whose raw
- * pixel reads 0x00RRGGBB, whatever the display's depth: the terrain test reads the
- * map in that layout, and a colour key mapped through a picture's own format then
- * always matches its magenta. Main thread only (SDL surfaces).
+ * The map and the unit pictures are kept in one 32-bit layout whose raw pixel reads
+ * 0x00RRGGBB, whatever the display's depth: the terrain test reads the map in that
+ * layout, and rotozoomSurface turns a 32-bit picture into a 32-bit copy of the same
+ * layout, with no conversion of its own. Shots, never turned, are kept as the screen
+ * stores them. Main thread only (SDL surfaces).
  */
 #pragma once
 
@@ -25,8 +26,9 @@ SDL_Surface* load_xrgb_picture(const char* game_path);
 // Loads a picture as the file holds it (no conversion); null if it cannot be read.
 SDL_Surface* load_picture_as_is(const char* game_path);
 
-// Loads a shot's picture as the file holds it. A picture that cannot be read is
-// reported once on stderr; the result is then null and the shot is drawn as a square.
+// Loads a shot's picture in the screen's format (picture_format.h). A picture that cannot
+// be read is reported once on stderr; the result is then null and the shot is drawn as a
+// square.
 SDL_Surface* load_shot_picture(const char* game_path);
 
 // Loads a unit's picture in the 0x00RRGGBB layout. A picture that cannot be read is

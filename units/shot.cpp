@@ -4,6 +4,7 @@
 
 #include "units/clock.h"
 #include "units/picture.h"
+#include "units/picture_format.h"
 #include "units/truncate.h"
 
 namespace {
@@ -12,13 +13,13 @@ namespace {
 constexpr double radians_to_degrees = 57.2957763671875;
 constexpr double degrees_to_radians = 0.01745329238474369;
 
-// Four red pixels in the default 32-bit layout.
+// Four red pixels, as the screen stores them.
 SDL_Surface* make_projectile_picture() {
   SDL_Surface* picture = SDL_CreateRGBSurface(0, 2, 2, 32, 0, 0, 0, 0);
   if (!picture) return nullptr;
   Uint32* pixels = static_cast<Uint32*>(picture->pixels);
   for (int i = 0; i < 4; ++i) pixels[i] = 0xFF0000;
-  return picture;
+  return into_display_format(picture);
 }
 
 // Heading in [0, 360) that makes the step rule move from start toward target.

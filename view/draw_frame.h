@@ -14,5 +14,6 @@ struct Player;
 constexpr int screen_width = 640;
 constexpr int screen_height = 480;
 
-// Places the Player's view over its unit and draws map, units and shots.
+// Places the Player's view over its unit and draws map, units and shots. The map is best
+// in the screen's own format (display_format_copy of the terrain map): one plain copy.
 void draw_frame(SDL_Surface* map, Player& player);

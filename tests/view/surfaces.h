@@ -41,24 +41,31 @@ inline SDL_Surface* make_coded_map(int w, int h) {
   return map;
 }
 
-// The screen's pixel at (x, y) as 0x00RRGGBB, whatever the screen's depth.
-inline Uint32 screen_colour(int x, int y) {
+// The screen's raw pixel value at (x, y), whatever the screen's depth.
+inline Uint32 screen_pixel(int x, int y) {
   SDL_Surface* screen = world.screen;
-  const Uint8* row = static_cast<const Uint8*>(screen->pixels) + y * screen->pitch;
-  Uint32 raw = 0;
+  const Uint8* at = static_cast<const Uint8*>(screen->pixels) + y * screen->pitch +
+                    x * screen->format->BytesPerPixel;
   switch (screen->format->BytesPerPixel) {
     case 1:
-      raw = row[x];
-      break;
+      return at[0];
     case 2:
-      raw = reinterpret_cast<const Uint16*>(row)[x];
-      break;
+      return *reinterpret_cast<const Uint16*>(at);
+    case 3:
+#if SDL_BYTEORDER == SDL_BIG_ENDIAN
+      return static_cast<Uint32>(at[0]) << 16 | static_cast<Uint32>(at[1]) << 8 | at[2];
+#else
+      return static_cast<Uint32>(at[2]) << 16 | static_cast<Uint32>(at[1]) << 8 | at[0];
+#endif
     default:
-      raw = reinterpret_cast<const Uint32*>(row)[x];
-      break;
+      return *reinterpret_cast<const Uint32*>(at);
   }
+}
+
+// The screen's pixel at (x, y) as 0x00RRGGBB, whatever the screen's depth.
+inline Uint32 screen_colour(int x, int y) {
   Uint8 r, g, b;
-  SDL_GetRGB(raw, screen->format, &r, &g, &b);
+  SDL_GetRGB(screen_pixel(x, y), world.screen->format, &r, &g, &b);
   return static_cast<Uint32>(r) << 16 | static_cast<Uint32>(g) << 8 | b;
 }
 
