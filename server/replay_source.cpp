@@ -12,7 +12,7 @@ std::unique_ptr<ReplaySource> ReplaySource::open(const std::string& path, std::s
             "); pass a file written with --record";
     return nullptr;
   }
-  struct stat status {};
+  struct stat status = {};
   const bool regular = fstat(fileno(file), &status) == 0 && S_ISREG(status.st_mode);
   const long long size = regular ? static_cast<long long>(status.st_size) : -1;
   if (size <= 0 || size % static_cast<long long>(snapshot_message_size) != 0) {
