@@ -35,7 +35,7 @@ endpoint_list resolve_server(boost::asio::ip::tcp::resolver& resolver) {
   try {
     return resolver.resolve(default_server_host, server_service);
   } catch (const std::exception& e) {
-    std::cerr << e.what() << std::endl;
+    std::cerr << e.what() << '\n';
     return endpoint_list();
   }
 }

@@ -49,7 +49,7 @@ WorldUnit SimulatedWorld::make_unit(const UnitKind& kind, bool in_view) {
 
 int16_t SimulatedWorld::fresh_id() {
   for (;;) {
-    last_id_ = last_id_ == INT16_MAX ? 1 : static_cast<int16_t>(last_id_ + 1);
+    last_id_ = static_cast<int16_t>(last_id_ == INT16_MAX ? 1 : last_id_ + 1);
     const bool in_use = std::any_of(units_.begin(), units_.end(),
                                     [&](const WorldUnit& unit) { return unit.id == last_id_; });
     if (!in_use) return last_id_;

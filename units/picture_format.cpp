@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstddef>
 #include <cstring>
 
 namespace {
@@ -161,8 +162,9 @@ class ColourCache {
 template <int in_bytes, int out_bytes>
 void copy_pixels(SDL_Surface* picture, SDL_Surface* copy, ColourCache& mapped) {
   for (int y = 0; y < picture->h; ++y) {
-    const Uint8* in = static_cast<const Uint8*>(picture->pixels) + y * picture->pitch;
-    Uint8* out = static_cast<Uint8*>(copy->pixels) + y * copy->pitch;
+    const Uint8* in = static_cast<const Uint8*>(picture->pixels) +
+                      static_cast<std::ptrdiff_t>(y) * picture->pitch;
+    Uint8* out = static_cast<Uint8*>(copy->pixels) + static_cast<std::ptrdiff_t>(y) * copy->pitch;
     Uint32 last_raw = read_pixel(in, in_bytes);
     Uint32 last_mapped = mapped(last_raw);
     for (int x = 0; x < picture->w; ++x, in += in_bytes, out += out_bytes) {
