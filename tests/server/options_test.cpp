@@ -78,6 +78,8 @@ TEST(ServerProgramTest, RefusesBadValuesWithOneLine) {
       {{"stray"}, "unknown option"},
       {{"--quiet=yes"}, "unknown option"},
       {{"--replay", "x.rec", "--seed", "3"}, "--replay"},
+      {{"--units", "1\n2"}, "--units wants"},
+      {{"--x\ny"}, "unknown option \"--x\\x0Ay\""},
   };
   for (const auto& [arguments, mention] : cases) expect_refusal(arguments, mention);
 }
@@ -92,6 +94,7 @@ TEST(ServerProgramTest, RefusesFilesItCannotUse) {
   ASSERT_TRUE(write_file(scratch.file("long.rec"), std::string(2049, '\0')));
   const std::vector<std::pair<std::vector<std::string>, std::string>> cases{
       {{"--map", scratch.file("missing.png")}, "--map PATH"},
+      {{"--map", scratch.file("missing\r\n.png")}, "missing\\x0D\\x0A.png"},
       {{"--map", scratch.file("text.png")}, "--map PATH"},
       {{"--map", scratch.file("small.bmp")}, "smaller than"},
       {{"--replay", scratch.file("missing.rec")}, "cannot open"},
