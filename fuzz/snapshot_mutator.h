@@ -15,9 +15,9 @@
 // Byte-level mutation of `size` bytes in a buffer of `max_size`; returns the new size.
 using ByteMutator = std::size_t (*)(uint8_t* data, std::size_t size, std::size_t max_size);
 
-// Applies one to four structured edits to the stream in `data`; returns the new size,
-// a whole number of messages no larger than `max_size` (which must hold one message).
-// Now and then one message is handed to `bytes` instead.
+// Applies one to four structured edits to the stream in `data`, or (one time in four)
+// hands the whole stream to `bytes`; returns the new size. After an edit that is a
+// whole number of messages no larger than `max_size` (which must hold one message).
 std::size_t mutate_snapshot_stream(uint8_t* data, std::size_t size, std::size_t max_size,
                                    unsigned seed, ByteMutator bytes);
 

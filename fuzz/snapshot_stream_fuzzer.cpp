@@ -26,6 +26,7 @@
 #include "core/frame_loop.h"
 #include "core/shot_pass.h"
 #include "core/world.h"
+#include "fuzz/fuzz_checks.h"
 #include "fuzz/scratch_folder.h"
 #include "fuzz/small_game_files.h"
 #include "net/apply_snapshot.h"
@@ -129,13 +130,6 @@ SDL_Surface* map = nullptr;
 Player* player = nullptr;
 io_service* io = nullptr;
 tcp_client* client = nullptr;
-
-// A broken invariant is a finding: stop where libFuzzer records the input.
-void require(bool holds, const char* what) {
-  if (holds) return;
-  std::fprintf(stderr, "invariant broken: %s\n", what);
-  std::abort();
-}
 
 // After a snapshot: the list holds one unit per distinct id of the records, and the
 // Player holds nothing or a unit of the list.

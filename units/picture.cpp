@@ -41,9 +41,10 @@ namespace {
 constexpr long long max_picture_file_bytes = 256LL << 20;
 
 // The whole file in memory, or false with SDL's error set. Only regular files: a pipe or
-// a device could be read forever.
+// a device could be read forever, and opening a named pipe without O_NONBLOCK would wait
+// for a writer that never comes.
 bool read_picture_file(const std::string& path, std::vector<unsigned char>& bytes) {
-  const int file = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  const int file = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (file < 0) {
     SDL_SetError("Couldn't open %s", path.c_str());
     return false;
