@@ -77,10 +77,15 @@ bool read_picture_file(const std::string& path, std::vector<unsigned char>& byte
 SDL_Surface* load_picture_as_is(const char* game_path) {
   // Read in one go: SDL_image's format checks then seek in memory, not with a system call
   // each, and a unit is created for every newcomer all game long.
+  const std::string path = local_path(game_path);
   std::vector<unsigned char> bytes;
-  if (!read_picture_file(local_path(game_path), bytes)) return nullptr;
+  if (!read_picture_file(path, bytes)) return nullptr;
   SDL_RWops* memory = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
-  return memory ? IMG_Load_RW(memory, 1) : nullptr;
+  if (!memory) return nullptr;
+  // The file's extension, as IMG_Load passes it: a TGA has no signature to be told by.
+  const std::size_t dot = path.rfind('.');
+  std::string extension = dot == std::string::npos ? "" : path.substr(dot + 1);
+  return IMG_LoadTyped_RW(memory, 1, extension.empty() ? nullptr : extension.data());
 }
 
 SDL_Surface* load_xrgb_picture(const char* game_path) {
