@@ -4,13 +4,15 @@
  * The input is the byte stream of one connection. It is cut into 1024-byte messages the
  * way the read loop cuts it (a short tail is dropped, as a connection cut mid-message
  * drops it); each is published as the network thread publishes it, taken and applied
- * as a frame takes and applies it, and the units then step over the real map. Bytes
- * 1..7 of a message are unused by the client, so the harness reads its frame from them:
- * whether another message arrives before the frame takes this one, how far the clock
- * moves, how many unit passes run, which list position the Player selects, and whether
- * it fires, runs a shot pass or draws. Each input starts from an empty World.
+ * as a frame takes and applies it, and the units then step over the map. Bytes 1..7 of
+ * a message and its last 8 bytes (past the 63rd record) are unused by the client, so
+ * the harness reads its frame from them: whether another message arrives before the
+ * frame takes this one, how far the clock moves, how many unit passes run, which list
+ * position the Player selects, whether it fires, runs a shot pass or draws, and which
+ * keys and mouse buttons are held where. Each input starts from an empty World.
  *
- * Run from the folder that holds gfx/ (see fuzz/README.md).
+ * The pictures and the map are the small ones of fuzz/small_game_files.h, read by the
+ * game's own loading code from a scratch folder.
  */
 #include <SDL/SDL.h>
 
@@ -24,12 +26,17 @@
 #include "core/frame_loop.h"
 #include "core/shot_pass.h"
 #include "core/world.h"
+#include "fuzz/fuzz_checks.h"
+#include "fuzz/scratch_folder.h"
+#include "fuzz/small_game_files.h"
 #include "net/apply_snapshot.h"
 #include "net/tcp_client.h"
 #include "units/clock.h"
 #include "units/terrain.h"
 #include "units/unit.h"
+#include "view/controls.h"
 #include "view/draw_frame.h"
+#include "view/input_seam.h"
 #include "view/player.h"
 
 // Hands a message to the client as if its read had just completed.
@@ -53,9 +60,18 @@ struct FrameScript {
   int8_t select;
   int16_t target_x;
   int16_t target_y;
+  uint8_t keys;        // bits: a, d, w, s, q, Escape
+  uint8_t number_key;  // 1..6 hold 0..5; anything else none
+  uint8_t buttons;     // bit 0 left, bit 1 right
+  int16_t mouse_x;
+  int16_t mouse_y;
 };
 
-// Reads the frame script from bytes 1..7 of a message.
+// Where the held input sits: the last 8 bytes, which no record reaches.
+constexpr std::size_t input_offset =
+    snapshot_records_offset + unit_record_size * snapshot_max_records;
+
+// Reads the frame script from bytes 1..7 and the last 8 bytes of a message.
 FrameScript read_script(const unsigned char* message) {
   const unsigned char flags = message[1];
   FrameScript script;
@@ -69,6 +85,12 @@ FrameScript read_script(const unsigned char* message) {
   script.select = static_cast<int8_t>(message[3]);
   script.target_x = static_cast<int16_t>(wire::read_u16(message + 4));
   script.target_y = static_cast<int16_t>(wire::read_u16(message + 6));
+  const unsigned char* input = message + input_offset;
+  script.keys = input[0];
+  script.number_key = input[1];
+  script.buttons = input[2];
+  script.mouse_x = static_cast<int16_t>(wire::read_u16(input + 3));
+  script.mouse_y = static_cast<int16_t>(wire::read_u16(input + 5));
   return script;
 }
 
@@ -78,17 +100,36 @@ Uint32 clock_now = clock_start;
 // The game's clock while fuzzing: moved only by the frame scripts.
 Uint32 read_clock() { return clock_now; }
 
+// The held keys and mouse while fuzzing: set by the frame scripts.
+Uint8 held_keys[SDLK_LAST];
+Uint8 held_buttons = 0;
+int held_mouse_x = 0;
+int held_mouse_y = 0;
+Uint8* read_keys(int* numkeys) {
+  if (numkeys) *numkeys = SDLK_LAST;
+  return held_keys;
+}
+Uint8 read_mouse(int* x, int* y) {
+  if (x) *x = held_mouse_x;
+  if (y) *y = held_mouse_y;
+  return held_buttons;
+}
+
+void hold_input(const FrameScript& script) {
+  const SDLKey steering[] = {SDLK_a, SDLK_d, SDLK_w, SDLK_s, SDLK_q, SDLK_ESCAPE};
+  for (int bit = 0; bit < 6; ++bit) held_keys[steering[bit]] = (script.keys >> bit) & 1;
+  for (int key = SDLK_0; key <= SDLK_5; ++key)
+    held_keys[key] = script.number_key == key - SDLK_0 + 1;
+  held_buttons = ((script.buttons & 1) ? SDL_BUTTON(SDL_BUTTON_LEFT) : 0) |
+                 ((script.buttons & 2) ? SDL_BUTTON(SDL_BUTTON_RIGHT) : 0);
+  held_mouse_x = script.mouse_x;
+  held_mouse_y = script.mouse_y;
+}
+
 SDL_Surface* map = nullptr;
 Player* player = nullptr;
 io_service* io = nullptr;
 tcp_client* client = nullptr;
-
-// A broken invariant is a finding: stop where libFuzzer records the input.
-void require(bool holds, const char* what) {
-  if (holds) return;
-  std::fprintf(stderr, "invariant broken: %s\n", what);
-  std::abort();
-}
 
 // After a snapshot: the list holds one unit per distinct id of the records, and the
 // Player holds nothing or a unit of the list.
@@ -106,7 +147,8 @@ void check_player() {
   require(listed, "the Player holds a unit of the list");
 }
 
-// One frame as the loop runs it: take and apply, select, step, fire, shot pass, draw.
+// One frame as the loop runs it: take and apply, select, the held input, step, fire,
+// shot pass, draw.
 void run_frame(const FrameScript& script) {
   UnitRecord records[tcp_client::store_size];
   int16_t count = 0;
@@ -117,6 +159,9 @@ void run_frame(const FrameScript& script) {
     check_player();
   }
   player->select_unit(script.select);
+  check_player();
+  hold_input(script);
+  handle_input(*player);
   check_player();
   for (int pass = 0; pass < script.unit_passes; ++pass) {
     clock_now += script.ms_per_pass;
@@ -137,13 +182,18 @@ void reset_game() {
   int16_t count = 0;
   client->take_snapshot(scratch, count);
   clock_now = clock_start;
+  hold_input(FrameScript{});
   std::srand(1);
 }
 
 }  // namespace
 
-// Opens the dummy screen and the map once, and makes the Player and a client with no server.
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
+// Writes the small game folder, opens the dummy screen and the map once, and makes the
+// Player and a client with no server.
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
+  keep_findings_in_start_folder(argc, argv);
+  make_scratch_folder("snapshot_stream_fuzzer");
+  write_small_game_files();
   // The client's progress lines would drown libFuzzer's own.
   if (!std::freopen("/dev/null", "w", stdout)) return 0;
   setenv("SDL_VIDEODRIVER", "dummy", 1);
@@ -152,14 +202,17 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     std::exit(1);
   }
   world.screen = SDL_SetVideoMode(screen_width, screen_height, 32, SDL_SWSURFACE);
-  map = load_terrain_map("gfx\\map1.png");
+  {
+    InScratchFolder in_scratch;
+    map = load_terrain_map("gfx\\map1.png");
+  }
   if (!world.screen || !map) {
-    std::fprintf(stderr,
-                 "snapshot_stream_fuzzer: no screen or no gfx/map1.png; run it from the folder "
-                 "that holds gfx/\n");
+    std::fprintf(stderr, "snapshot_stream_fuzzer: no screen or no map (%s)\n", SDL_GetError());
     std::exit(1);
   }
   game_ticks = read_clock;
+  input_seam.key_state = read_keys;
+  input_seam.mouse_state = read_mouse;
   player = new Player();
   io = new io_service();
   client = new tcp_client(*io, endpoint_list());
@@ -169,6 +222,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 
 // Plays one input's stream message by message from an empty World.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  InScratchFolder in_scratch;
   for (std::size_t at = 0; at + snapshot_message_size <= size; at += snapshot_message_size) {
     tcp_client_probe::deliver(*client, data + at);
     run_frame(read_script(data + at));

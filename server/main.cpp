@@ -22,8 +22,9 @@ constexpr int exit_bad_usage = 2;
 constexpr int exit_failure = 1;
 
 // Prints the one line that says why the server cannot go on, and gives the exit code.
+// A path from the command line may hold any byte; it is shown, not obeyed.
 int refuse(const std::string& why, int code) {
-  std::fprintf(stderr, "quorvale-server: %s\n", why.c_str());
+  std::fprintf(stderr, "quorvale-server: %s\n", printable(why).c_str());
   return code;
 }
 

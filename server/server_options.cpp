@@ -31,7 +31,7 @@ bool read_number(const std::string& text, double low, double high, double& value
 }
 
 // The text in double quotes, for error lines.
-std::string quoted(const std::string& text) { return "\"" + text + "\""; }
+std::string quoted(const std::string& text) { return "\"" + printable(text) + "\""; }
 
 using ValueReader = std::function<std::string(const std::string&, ServerOptions&)>;
 
@@ -107,6 +107,22 @@ const std::map<std::string, ValueReader>& value_readers() {
 }
 
 }  // namespace
+
+std::string printable(const std::string& text) {
+  std::string shown;
+  for (const char c : text) {
+    const unsigned char byte = static_cast<unsigned char>(c);
+    if (byte >= 0x20 && byte != 0x7F) {
+      shown += c;
+      continue;
+    }
+    const char digits[] = "0123456789ABCDEF";
+    shown += "\\x";
+    shown += digits[byte >> 4];
+    shown += digits[byte & 0xF];
+  }
+  return shown;
+}
 
 ParsedOptions parse_server_options(int argc, const char* const* argv) {
   ParsedOptions parsed;

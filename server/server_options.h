@@ -34,5 +34,9 @@ struct ParsedOptions {
 // Reads the command line; --help sets options.help and stops reading.
 ParsedOptions parse_server_options(int argc, const char* const* argv);
 
+// The text with its control characters shown as \xNN: an error line that quotes outside
+// text (an argument, a path) stays one line.
+std::string printable(const std::string& text);
+
 // The --help text: every option with its default.
 std::string server_usage();

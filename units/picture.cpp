@@ -1,9 +1,14 @@
 #include "units/picture.h"
 
 #include <SDL/SDL_image.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <set>
+#include <vector>
 
 #include "units/picture_format.h"
 
@@ -32,8 +37,57 @@ SDL_Surface* convert_to_xrgb(SDL_Surface* picture) {
 
 }  // namespace
 
+namespace {
+
+// No picture the game draws comes near this; a larger file is not a picture of ours.
+constexpr long long max_picture_file_bytes = 256LL << 20;
+
+// The whole file in memory, or false with SDL's error set. Only regular files: a pipe or
+// a device could be read forever, and opening a named pipe without O_NONBLOCK would wait
+// for a writer that never comes.
+bool read_picture_file(const std::string& path, std::vector<unsigned char>& bytes) {
+  const int file = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (file < 0) {
+    SDL_SetError("Couldn't open %s", path.c_str());
+    return false;
+  }
+  struct stat status {};
+  bool read_whole = false;
+  if (fstat(file, &status) != 0 || !S_ISREG(status.st_mode)) {
+    SDL_SetError("%s is not a regular file", path.c_str());
+  } else if (status.st_size > max_picture_file_bytes) {
+    SDL_SetError("%s is larger than any picture (%lld bytes)", path.c_str(),
+                 static_cast<long long>(status.st_size));
+  } else {
+    bytes.resize(static_cast<std::size_t>(status.st_size));
+    std::size_t got = 0;
+    while (got < bytes.size()) {
+      const ssize_t n = read(file, bytes.data() + got, bytes.size() - got);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) break;
+      got += static_cast<std::size_t>(n);
+    }
+    read_whole = got == bytes.size();
+    if (!read_whole) SDL_SetError("Couldn't read %s", path.c_str());
+  }
+  close(file);
+  return read_whole;
+}
+
+}  // namespace
+
 SDL_Surface* load_picture_as_is(const char* game_path) {
-  return IMG_Load(local_path(game_path).c_str());
+  // Read in one go: SDL_image's format checks then seek in memory, not with a system call
+  // each, and a unit is created for every newcomer all game long.
+  const std::string path = local_path(game_path);
+  std::vector<unsigned char> bytes;
+  if (!read_picture_file(path, bytes)) return nullptr;
+  SDL_RWops* memory = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
+  if (!memory) return nullptr;
+  // The file's extension, as IMG_Load passes it: a TGA has no signature to be told by.
+  const std::size_t dot = path.rfind('.');
+  std::string extension = dot == std::string::npos ? "" : path.substr(dot + 1);
+  return IMG_LoadTyped_RW(memory, 1, extension.empty() ? nullptr : extension.data());
 }
 
 SDL_Surface* load_xrgb_picture(const char* game_path) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "server/server_options.h"
@@ -78,6 +79,8 @@ TEST(ServerProgramTest, RefusesBadValuesWithOneLine) {
       {{"stray"}, "unknown option"},
       {{"--quiet=yes"}, "unknown option"},
       {{"--replay", "x.rec", "--seed", "3"}, "--replay"},
+      {{"--units", "1\n2"}, "--units wants"},
+      {{"--x\ny"}, "unknown option \"--x\\x0Ay\""},
   };
   for (const auto& [arguments, mention] : cases) expect_refusal(arguments, mention);
 }
@@ -90,9 +93,12 @@ TEST(ServerProgramTest, RefusesFilesItCannotUse) {
   ASSERT_TRUE(write_file(scratch.file("empty.rec"), ""));
   ASSERT_TRUE(write_file(scratch.file("short.rec"), std::string(1000, '\0')));
   ASSERT_TRUE(write_file(scratch.file("long.rec"), std::string(2049, '\0')));
+  ASSERT_EQ(mkfifo(scratch.file("pipe.png").c_str(), 0600), 0);
   const std::vector<std::pair<std::vector<std::string>, std::string>> cases{
       {{"--map", scratch.file("missing.png")}, "--map PATH"},
+      {{"--map", scratch.file("missing\r\n.png")}, "missing\\x0D\\x0A.png"},
       {{"--map", scratch.file("text.png")}, "--map PATH"},
+      {{"--map", scratch.file("pipe.png")}, "not a regular file"},
       {{"--map", scratch.file("small.bmp")}, "smaller than"},
       {{"--replay", scratch.file("missing.rec")}, "cannot open"},
       {{"--replay", scratch.file("empty.rec")}, "0 bytes"},

@@ -1,0 +1,34 @@
+# Shared by fuzz/run, fuzz/regress and fuzz/campaign: the targets, their libFuzzer flags,
+# and the build of build-fuzz/. Sourced from the repository root.
+
+fuzz_targets=(snapshot_stream replay_file server_options map_picture)
+
+# libFuzzer flags of one target: its longest input, and limits no input of ours nears.
+target_flags() {
+  local max_len
+  case $1 in
+    snapshot_stream | snapshot_stream_bytes | replay_file) max_len=16384 ;;
+    server_options) max_len=4096 ;;
+    map_picture) max_len=65536 ;;
+    *) echo "unknown fuzz target $1 (${fuzz_targets[*]})" >&2; return 1 ;;
+  esac
+  echo "-max_len=$max_len -timeout=10 -rss_limit_mb=2048 -print_final_stats=1"
+}
+
+# Configures build-fuzz/ with clang++ and builds every target; quiet unless it fails.
+build_fuzz_targets() {
+  local log=build-fuzz-build.log
+  if ! { cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
+    -DQUORVALE_FUZZ=ON -DQUORVALE_TESTS=OFF -DQUORVALE_BENCH=OFF &&
+    cmake --build build-fuzz -j2; } >"$log" 2>&1; then
+    tail -n 40 "$log" >&2
+    echo "fuzz: the targets did not build (whole log: $log)" >&2
+    return 1
+  fi
+  rm -f "$log"
+}
+
+# The executions a libFuzzer log reports, summed over its processes.
+executions_in() {
+  awk '/^stat::number_of_executed_units:/ { n += $2 } END { print n + 0 }' "$@"
+}
