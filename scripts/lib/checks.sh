@@ -1,5 +1,6 @@
 # The stages of scripts/test: builds, suites, analysers and the runs that need a build.
 # Sourced after common.sh.
+source fuzz/targets.sh
 
 quorvale_cache=${XDG_CACHE_HOME:-$HOME/.cache}/quorvale
 
@@ -119,23 +120,7 @@ run_handoff_under_tsan() {
   (cd "$1" && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure -j2 -R '^SnapshotHandoff\.')
 }
 
-# Builds the fuzz targets with clang (whichever the release ships).
-build_fuzz_targets() {
-  configure_into build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DQUORVALE_FUZZ=ON \
-    -DQUORVALE_TESTS=OFF -DQUORVALE_BENCH=OFF || return 1
-  cmake --build build-fuzz -j2 --target snapshot_stream_fuzzer
-}
-
-# Fuzzes the snapshot stream from the committed corpus; prints the run's closing figures.
-run_fuzz_regression() {
-  local log
-  log=$(mktemp)
-  if ! fuzz/run 60 >"$log" 2>&1; then
-    tail -n 80 "$log"
-    rm -f "$log"
-    echo "The fuzz target found a fault; its input is in build-fuzz/ (fuzz/README.md)" >&2
-    return 1
-  fi
-  grep -E '^(#[0-9]+[[:space:]]+DONE|stat::number_of_executed_units)' "$log"
-  rm -f "$log"
+# The whole client and server under ThreadSanitizer, on a virtual display of their own.
+run_client_under_tsan() {
+  tests/hostile/tsan_client_run.sh "$1/quorvale" "$1/quorvale-server" 30
 }
