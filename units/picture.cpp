@@ -51,7 +51,7 @@ bool read_picture_file(const std::string& path, std::vector<unsigned char>& byte
     SDL_SetError("Couldn't open %s", path.c_str());
     return false;
   }
-  struct stat status {};
+  struct stat status = {};
   bool read_whole = false;
   if (fstat(file, &status) != 0 || !S_ISREG(status.st_mode)) {
     SDL_SetError("%s is not a regular file", path.c_str());
