@@ -30,6 +30,11 @@ stop_process() {
   wait "$pid" || exit_code=$?
 }
 
+# True when something takes connections on localhost port 21000.
+listening() {
+  (: </dev/tcp/127.0.0.1/21000) 2>/dev/null
+}
+
 # The game against the server, both as installed, from a fresh folder; run inside a
 # network namespace of its own where possible, so port 21000 is ours alone.
 play() {
@@ -50,11 +55,11 @@ play() {
   server=$!
   local tries
   for tries in $(seq 100); do
-    ss -Hltn 'sport = :21000' | grep -q . && break
+    listening && break
     kill -0 "$server" 2>/dev/null || { cat server.log >&2; fail "quorvale-server ended at start"; }
     sleep 0.1
   done
-  ss -Hltn 'sport = :21000' | grep -q . || fail "quorvale-server is not listening on port 21000"
+  listening || fail "quorvale-server is not listening on port 21000"
 
   SDL_VIDEODRIVER=dummy /usr/games/quorvale >client.log 2>&1 &
   client=$!
