@@ -22,21 +22,27 @@ endif()
 set(QUORVALE_SYSTEMD_UNIT_DIR ${QUORVALE_SYSTEMD_PC_UNIT_DIR} CACHE PATH
   "Folder for quorvale-server.service")
 
+# The installed paths, as the launcher, the unit, the menu entry and the man pages name them.
+set(QUORVALE_LAUNCHER ${CMAKE_INSTALL_PREFIX}/games/quorvale)
 set(QUORVALE_CLIENT_BINARY ${CMAKE_INSTALL_PREFIX}/${QUORVALE_CLIENT_DIR}/quorvale)
 set(QUORVALE_GAME_FOLDER ${CMAKE_INSTALL_PREFIX}/${QUORVALE_DATA_DIR})
 set(QUORVALE_SERVER_BINARY ${CMAKE_INSTALL_PREFIX}/games/quorvale-server)
-configure_file(packaging/quorvale.sh.in packaging/quorvale @ONLY)
-configure_file(packaging/quorvale-server.service.in packaging/quorvale-server.service @ONLY)
+get_filename_component(QUORVALE_UNIT_FOLDER ${QUORVALE_SYSTEMD_UNIT_DIR} ABSOLUTE
+  BASE_DIR ${CMAKE_INSTALL_PREFIX})
+foreach(file quorvale quorvale-server.service quorvale.desktop quorvale.6 quorvale-server.6)
+  configure_file(packaging/${file}.in packaging/${file} @ONLY)
+endforeach()
 
 install(TARGETS quorvale RUNTIME DESTINATION ${QUORVALE_CLIENT_DIR})
 install(TARGETS quorvale-server RUNTIME DESTINATION games)
 install(PROGRAMS ${CMAKE_BINARY_DIR}/packaging/quorvale DESTINATION games)
 install(DIRECTORY gfx/ DESTINATION ${QUORVALE_DATA_DIR}/gfx FILES_MATCHING PATTERN "*.png")
-install(FILES packaging/quorvale.desktop DESTINATION share/applications)
+install(FILES ${CMAKE_BINARY_DIR}/packaging/quorvale.desktop DESTINATION share/applications)
 foreach(size 32 64 128)
   install(FILES packaging/icons/quorvale-${size}.png DESTINATION share/icons/hicolor/${size}x${size}/apps
     RENAME quorvale.png)
 endforeach()
-install(FILES packaging/quorvale.6 packaging/quorvale-server.6 DESTINATION share/man/man6)
+install(FILES ${CMAKE_BINARY_DIR}/packaging/quorvale.6 ${CMAKE_BINARY_DIR}/packaging/quorvale-server.6
+  DESTINATION share/man/man6)
 install(FILES ${CMAKE_BINARY_DIR}/packaging/quorvale-server.service
   DESTINATION ${QUORVALE_SYSTEMD_UNIT_DIR})
