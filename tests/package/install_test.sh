@@ -125,8 +125,14 @@ main() {
   }
   local unit
   unit=$(dpkg -L quorvale | grep '/systemd/system/quorvale-server\.service$')
-  systemd-analyze verify "$unit"
-  echo "systemd-analyze verify $unit: passed"
+  # verify reads the unit's Documentation= page with man, which a machine may not have.
+  if command -v man >/dev/null; then
+    systemd-analyze verify "$unit"
+    echo "systemd-analyze verify $unit: passed"
+  else
+    systemd-analyze verify --man=no "$unit"
+    echo "systemd-analyze verify $unit: passed (its man page unchecked: no man here)"
+  fi
   if systemctl is-enabled quorvale-server.service >/dev/null 2>&1; then
     fail "installing enabled quorvale-server.service; it must only be installed"
   fi
