@@ -46,6 +46,9 @@ play() {
     kill -KILL "$server" 2>/dev/null; rm -rf "$folder"' EXIT
   cd "$folder"
 
+  getent hosts localhost >/dev/null ||
+    fail "localhost does not resolve here, and the game connects to localhost; a machine" \
+      "without /etc/hosts gets it from the Debian package netbase"
   local help
   help=$(/usr/games/quorvale-server --help)
   [[ $help == *"(default $installed_map)"* ]] ||
