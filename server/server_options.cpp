@@ -8,6 +8,12 @@
 #include <map>
 
 #include "net/snapshot_format.h"
+#include "units/picture.h"
+
+// An installed server is built with the installed map's path, so it works from any folder.
+#ifndef QUORVALE_SERVER_MAP
+#define QUORVALE_SERVER_MAP "gfx\\map1.png"
+#endif
 
 namespace {
 
@@ -124,6 +130,8 @@ std::string printable(const std::string& text) {
   return shown;
 }
 
+std::string default_map_path() { return QUORVALE_SERVER_MAP; }
+
 ParsedOptions parse_server_options(int argc, const char* const* argv) {
   ParsedOptions parsed;
   bool simulation_option = false;
@@ -177,7 +185,9 @@ std::string server_usage() {
          "  --units N         units in the world, 1 to 63 (default 12)\n"
          "  --rate HZ         snapshots per second, 1 to 100 (default 10)\n"
          "  --seed S          seed of the world; the same seed gives the same world (default 1)\n"
-         "  --map PATH        map picture (default gfx/map1.png)\n"
+         "  --map PATH        map picture (default " +
+         local_path(default_map_path().c_str()) +
+         ")\n"
          "  --record FILE     also write every message sent to FILE, back to back (default off)\n"
          "  --replay FILE     serve a recorded FILE in a loop instead of the world (default off)\n"
          "  --duration SECS   stop by itself after SECS seconds (default: run until stopped)\n"

@@ -10,13 +10,17 @@
 #include <cstdint>
 #include <string>
 
+// The map picture loaded when --map is not given: gfx/map1.png of the folder the server
+// runs in, or the installed map where the build names one.
+std::string default_map_path();
+
 struct ServerOptions {
   uint16_t port = 21000;
   std::string bind_address = "127.0.0.1";
   int units = 12;
   double rate_hz = 10.0;
   uint64_t seed = 1;
-  std::string map_path = "gfx\\map1.png";
+  std::string map_path = default_map_path();
   std::string record_path;
   std::string replay_path;
   // 0 runs until a signal stops the server.

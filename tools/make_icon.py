@@ -1,0 +1,67 @@
+#!/usr/bin/env python3
+"""Draws the menu icon: our tank on a corner of the map, at 32, 64 and 128 px.
+
+Run from the repository root: python3 tools/make_icon.py
+The 32 px tile is drawn in the sprites' hard-edged style and enlarged by whole
+pixels, so every size shows the same picture. Pure standard library; output is the
+same on every run.
+"""
+import os
+import sys
+
+sys.dont_write_bytecode = True  # keep tools/ free of __pycache__
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+
+from mapgen import LAND, WATER                  # noqa: E402
+from pngwrite import write_png                 # noqa: E402
+from raster import Image, Ellipse, paint, shade  # noqa: E402
+from sprites import KEY, INK, tank, explosion  # noqa: E402
+
+OUT_DIR = os.path.join("packaging", "icons")
+TILE = 32
+SIZES = (32, 64, 128)
+
+
+def stamp(img, sprite, left, top, keep=None):
+    """Copies a sprite's opaque pixels (and those `keep` allows) onto img."""
+    for y in range(sprite.h):
+        for x in range(sprite.w):
+            c = sprite.get(x, y)
+            if c != KEY and (keep is None or keep(x, y)) and 0 <= left + x < img.w \
+                    and 0 <= top + y < img.h:
+                img.put(left + x, top + y, c)
+
+
+def icon():
+    img = Image(TILE, TILE, LAND)
+    paint(img, Ellipse(-2, 34, 15, 13), WATER, shade(WATER, -50))     # a bay in the corner
+    burst = explosion()
+    small = Image(burst.w // 2, burst.h // 2, KEY)                     # half size, every other pixel
+    for y in range(small.h):
+        for x in range(small.w):
+            small.put(x, y, burst.get(2 * x, 2 * y))
+    stamp(img, small, 17, -2)
+    stamp(img, tank(), 1, 4)
+    for i in range(TILE):                                             # frame the tile
+        for x, y in ((i, 0), (i, TILE - 1), (0, i), (TILE - 1, i)):
+            img.put(x, y, INK)
+    return img
+
+
+def main():
+    img = icon()
+    pixels = [img.get(x, y) for y in range(img.h) for x in range(img.w)]
+    if KEY in pixels:
+        print("PROBLEM: the icon shows the magenta key colour")
+        return 1
+    os.makedirs(OUT_DIR, exist_ok=True)
+    for size in SIZES:
+        out = img.scaled(size // TILE)
+        path = os.path.join(OUT_DIR, "quorvale-%d.png" % size)
+        write_png(path, out.w, out.h, out.rgb)
+        print("%s %dx%d" % (path, out.w, out.h))
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
