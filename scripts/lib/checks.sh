@@ -124,3 +124,12 @@ run_handoff_under_tsan() {
 run_client_under_tsan() {
   tests/hostile/tsan_client_run.sh "$1/quorvale" "$1/quorvale-server" 30
 }
+
+# Builds the Debian package and checks it, then installs it, plays from it and purges it.
+run_package_test() {
+  if [ "$(id -u)" -ne 0 ] && ! sudo -n true 2>/dev/null; then
+    echo "Skipped: building and installing the package needs root or sudo"
+    return 0
+  fi
+  scripts/package && tests/package/install_test.sh
+}
