@@ -78,7 +78,9 @@ class CleanExit : public ::testing::Test {
   // Starts the checked client and takes its connection.
   void start_client(std::vector<std::string> env) {
     client = start_checked_client(std::move(env));
-    ASSERT_TRUE(client->wait_for_stdout("Main game has begun!\n", 60s)) << client->err();
+    // Under valgrind, SDL2 over a software OpenGL (Mesa's LLVM) takes long to start on a busy
+    // machine.
+    ASSERT_TRUE(client->wait_for_stdout("Main game has begun!\n", 150s)) << client->err();
     ASSERT_TRUE(peer->accept_client(30s)) << "the client never connected";
   }
 
