@@ -33,6 +33,9 @@ std::unique_ptr<ChildProcess> start_checked_client(std::vector<std::string> env,
 #else
   command = {valgrind, "--leak-check=full", "--show-leak-kinds=all", "--errors-for-leak-kinds=all",
              "--error-exitcode=99",
+             // Mesa's software OpenGL allocates from the code it compiles, which has no
+             // symbols: the stack must reach the driver that called it for its suppression.
+             "--num-callers=64",
              // SDL2's D-Bus forks a helper that starts another program; what that copy of
              // the process holds when it goes is not a leak of the client's.
              "--child-silent-after-fork=yes",
