@@ -44,7 +44,7 @@ fail() {
 }
 
 # halt_on_error=0: a report does not stop the run, so the whole run is checked.
-export TSAN_OPTIONS="halt_on_error=0 second_deadlock_stack=1"
+export TSAN_OPTIONS="halt_on_error=0 second_deadlock_stack=1 suppressions=$PWD/tests/hostile/tsan.supp"
 start_display
 "$server" --units 63 --rate 100 --seed 11 --quiet --duration $((seconds + 60)) \
   >"$work/server.out" 2>"$work/server.err" &
