@@ -49,27 +49,35 @@ in_background() {
   background_name=$1
   shift
   background_log=$(mktemp)
-  background_start=$SECONDS
+  local start=$SECONDS
   echo "== $background_name (running beside the next stages)"
-  ("$@" >"$background_log" 2>&1) &
+  # Its own time, start to end, however long the foreground keeps it waiting afterwards.
+  (
+    status=0
+    "$@" >"$background_log" 2>&1 || status=$?
+    echo $((SECONDS - start)) >"$background_log.seconds"
+    exit "$status"
+  ) &
   background_pid=$!
 }
 
-# Waits for the background stage, prints its output, records its time from its start.
+# Waits for the background stage, prints its output, records the time it ran.
 wait_background() {
   local status=0
   wait "$background_pid" || status=$?
   background_pid=""
   echo "== $background_name (finished)"
   cat "$background_log"
-  rm -f "$background_log"
+  local seconds
+  seconds=$(cat "$background_log.seconds" 2>/dev/null) || seconds="?"
+  rm -f "$background_log" "$background_log.seconds"
   if [ "$status" -ne 0 ]; then
     echo "FAILED stage: $background_name" >&2
     stage_summary >&2
     return "$status"
   fi
   stage_names+=("$background_name")
-  stage_seconds+=($((SECONDS - background_start)))
+  stage_seconds+=("$seconds")
 }
 
 stop_background() {

@@ -108,6 +108,6 @@ stage_summary() {
   local i
   echo "-- Time per stage"
   for i in "${!stage_names[@]}"; do
-    printf '%5d s  %s\n' "${stage_seconds[$i]}" "${stage_names[$i]}"
+    printf '%5s s  %s\n' "${stage_seconds[$i]}" "${stage_names[$i]}"
   done
 }
