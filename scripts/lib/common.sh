@@ -86,6 +86,26 @@ stop_display() {
   xvfb_pid=""
 }
 
+# client_window OUTPUT [SECONDS]: prints the id of the client's window, once it is the one
+# that stays; OUTPUT is the file the client's standard output goes to. sdl12-compat opens a
+# first window and replaces it while it sets up the screen, so the title alone can name a
+# window about to go; the client prints "Main game has begun!" once its screen is made.
+client_window() {
+  local output=$1 tries window
+  for tries in $(seq $((${2:-60} * 10))); do
+    if grep -qx 'Main game has begun!' "$output" 2>/dev/null; then
+      window=$(xdotool search --name '^Quorvale$' 2>/dev/null | head -n 1)
+      [ -n "$window" ] && echo "$window" && return 0
+    fi
+    sleep 0.1
+  done
+  return 1
+}
+
+# window_screenshot WINDOW FILE: import waits for a click on the screen when the window is
+# gone; this gives up instead.
+window_screenshot() { timeout 20 import -window "$1" "$2"; }
+
 # Stage timing: stage NAME COMMAND... runs the command as one named stage, prints its
 # heading, and records its time for stage_summary. A failing stage names itself on stderr.
 stage_names=()

@@ -56,12 +56,7 @@ done
 "$client" >"$work/client.out" 2>"$work/client.err" &
 client_pid=$!
 
-window=""
-for _ in $(seq 200); do
-  window=$(xdotool search --name '^Quorvale$' 2>/dev/null | head -n 1) && [ -n "$window" ] && break
-  sleep 0.1
-done
-[ -n "$window" ] || fail "the client opened no window"
+window=$(client_window "$work/client.out") || fail "the client opened no window"
 xdotool mousemove --window "$window" 320 240
 
 # Every 0.4 s one change of what is held; ThreadSanitizer slows the client, so each

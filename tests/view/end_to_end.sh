@@ -5,6 +5,7 @@
 # Exits 77 (skipped) without a display, its tools or a free loopback port 21000.
 set -u
 quorvale=$1 server=$2 out=$3
+source scripts/lib/common.sh
 
 skip() { echo "skipped: $*"; exit 77; }
 fail() { echo "FAILED: $*"; exit 1; }
@@ -42,18 +43,16 @@ run_pid=$!
 cleanup() { kill "$run_pid" 2>/dev/null; pkill -P "$run_pid" 2>/dev/null; true; }
 trap cleanup EXIT
 
-window=""
-for _ in $(seq 100); do
-  window=$(xdotool search --name '^Quorvale$' 2>/dev/null | head -1)
-  [ -n "$window" ] && break
-  sleep 0.1
-done
-[ -n "$window" ] || fail "no Quorvale window appeared; client log: $(cat "$out/client.log")"
+window=$(client_window "$out/client.log" 20) ||
+  fail "no Quorvale window appeared; client log: $(cat "$out/client.log")"
 xdotool windowfocus --sync "$window" 2>/dev/null
 xdotool mousemove --window "$window" 380 240
 sleep 1
 
-shot() { import -window "$window" "$out/$1.png"; }
+shot() {
+  window_screenshot "$window" "$out/$1.png" ||
+    fail "no screenshot of the window for $1; client log: $(cat "$out/client.log")"
+}
 # Pixels of the screenshot that differ from the map seen through a view at (x, y).
 unlike_map() {
   convert gfx/map1.png -crop "640x480+$2+$3" +repage "$out/map-$2-$3.png"
