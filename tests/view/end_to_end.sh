@@ -40,7 +40,14 @@ else
   E2E_INSIDE=1 bash "$0" "$@" &
 fi
 run_pid=$!
-cleanup() { kill "$run_pid" 2>/dev/null; pkill -P "$run_pid" 2>/dev/null; true; }
+# What the test holds is let go too: a failure must not leave a key or button held on the
+# display for the tests after it.
+cleanup() {
+  xdotool keyup 0 w q mouseup 1 2>/dev/null
+  kill "$run_pid" 2>/dev/null
+  pkill -P "$run_pid" 2>/dev/null
+  true
+}
 trap cleanup EXIT
 
 window=$(client_window "$out/client.log" 20) ||
