@@ -139,5 +139,5 @@ run_package_test() {
     echo "Skipped: building and installing the package needs root or sudo"
     return 0
   fi
-  scripts/package && tests/package/install_test.sh
+  QUORVALE_CCACHE=ON scripts/package && tests/package/install_test.sh
 }
