@@ -42,47 +42,59 @@ run_suite() {
   )
 }
 
-# One stage at a time runs in the background, its output kept until it is waited for, so
-# the output reads in order and a failure still names its stage and test.
-background_pid=""
+# Stages run in the background with their output kept until they are waited for, so the
+# output reads in order and a failure still names its stage and test. Suites that share the
+# display run one after another; a stage that needs neither the display nor the suites'
+# port may run beside one.
+background_pids=()
+background_names=()
+background_logs=()
 in_background() {
-  background_name=$1
+  local name=$1 log start=$SECONDS
   shift
-  background_log=$(mktemp)
-  local start=$SECONDS
-  echo "== $background_name (running beside the next stages)"
+  log=$(mktemp)
+  echo "== $name (running beside the next stages)"
   # Its own time, start to end, however long the foreground keeps it waiting afterwards.
   (
     status=0
-    "$@" >"$background_log" 2>&1 || status=$?
-    echo $((SECONDS - start)) >"$background_log.seconds"
+    "$@" >"$log" 2>&1 || status=$?
+    echo $((SECONDS - start)) >"$log.seconds"
     exit "$status"
   ) &
-  background_pid=$!
+  background_pids+=($!)
+  background_names+=("$name")
+  background_logs+=("$log")
 }
 
-# Waits for the background stage, prints its output, records the time it ran.
+# Waits for the oldest background stage, prints its output, records the time it ran.
 wait_background() {
-  local status=0
-  wait "$background_pid" || status=$?
-  background_pid=""
-  echo "== $background_name (finished)"
-  cat "$background_log"
+  local status=0 pid=${background_pids[0]} name=${background_names[0]} log=${background_logs[0]}
+  background_pids=("${background_pids[@]:1}")
+  background_names=("${background_names[@]:1}")
+  background_logs=("${background_logs[@]:1}")
+  wait "$pid" || status=$?
+  echo "== $name (finished)"
+  cat "$log"
   local seconds
-  seconds=$(cat "$background_log.seconds" 2>/dev/null) || seconds="?"
-  rm -f "$background_log" "$background_log.seconds"
+  seconds=$(cat "$log.seconds" 2>/dev/null) || seconds="?"
+  rm -f "$log" "$log.seconds"
   if [ "$status" -ne 0 ]; then
-    echo "FAILED stage: $background_name" >&2
+    echo "FAILED stage: $name" >&2
     stage_summary >&2
     return "$status"
   fi
-  stage_names+=("$background_name")
+  stage_names+=("$name")
   stage_seconds+=("$seconds")
 }
 
+# Waits for every background stage, oldest first.
+wait_all_background() {
+  while [ ${#background_pids[@]} -gt 0 ]; do wait_background || return; done
+}
+
 stop_background() {
-  [ -n "$background_pid" ] && kill "$background_pid" 2>/dev/null
-  background_pid=""
+  [ ${#background_pids[@]} -gt 0 ] && kill "${background_pids[@]}" 2>/dev/null
+  background_pids=()
 }
 
 # clang-tidy over the programs' own sources, with no finding allowed. A file whose
