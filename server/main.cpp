@@ -61,11 +61,13 @@ int run_server(int argc, char** argv) {
   }
 
   boost::asio::io_context io;
+  // Taken before the port opens: whoever sees it listening may signal at once, and the
+  // signals' pipe is then open before the first client comes.
+  boost::asio::signal_set signals(io, SIGINT, SIGTERM);
   SnapshotServer server(io, {options.bind_address, options.port, options.rate_hz, options.quiet},
                         *source, recorder.get());
   if (!server.listen(error)) return refuse(error, exit_failure);
 
-  boost::asio::signal_set signals(io, SIGINT, SIGTERM);
   boost::asio::steady_timer duration_timer(io);
   server.set_stop_handler([&] {
     signals.cancel();
