@@ -2,12 +2,12 @@
 
 #include <SDL/SDL.h>
 #include <SDL/SDL_framerate.h>
-#include <SDL/SDL_image.h>
 
 #include <cstdio>
 #include <ctime>
 #include <iostream>
 #include <memory>
+#include <string>
 
 #include "core/frame_loop.h"
 #include "core/world.h"
@@ -77,11 +77,10 @@ int run_game() {
 
   SDL_Surface* map = load_terrain_map(map_file);
   if (!map) {
-    std::snprintf(reason, sizeof reason,
-                  "cannot load the map picture %s (%s); run quorvale from the folder that "
-                  "holds gfx/",
-                  local_path(map_file).c_str(), IMG_GetError());
-    return fail_start(reason);
+    std::string line = picture_failure("the map picture", map_file);
+    if (last_picture_fault() == PictureFault::missing)
+      line += "; run quorvale from the folder that holds gfx/";
+    return fail_start(line.c_str());
   }
   SDL_Surface* drawn_map = display_format_copy(map);
   if (!drawn_map) {

@@ -6,22 +6,7 @@
 
 namespace {
 
-// The fuzz maps run to megabytes: a table a byte, and Adler sums reduced once a block.
-uint32_t crc32_of(const std::string& bytes) {
-  static const std::array<uint32_t, 256> table = [] {
-    std::array<uint32_t, 256> entries{};
-    for (uint32_t n = 0; n < 256; ++n) {
-      uint32_t crc = n;
-      for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
-      entries[n] = crc;
-    }
-    return entries;
-  }();
-  uint32_t crc = 0xFFFFFFFFu;
-  for (const char c : bytes) crc = table[(crc ^ static_cast<unsigned char>(c)) & 0xFF] ^ (crc >> 8);
-  return ~crc;
-}
-
+// Adler sums reduced once a block: the fuzz maps run to megabytes.
 uint32_t adler32_of(const std::string& bytes) {
   uint32_t a = 1, b = 0;
   constexpr std::size_t block = 5552;  // the most bytes before b can overflow 32 bits
@@ -45,7 +30,7 @@ void append_chunk(std::string& out, const char* kind, const std::string& data) {
   append_u32_big_endian(out, static_cast<uint32_t>(data.size()));
   const std::string body = kind + data;
   out += body;
-  append_u32_big_endian(out, crc32_of(body));
+  append_u32_big_endian(out, png_crc32(body));
 }
 
 // A zlib stream of stored deflate blocks: no compression, any bytes.
@@ -69,6 +54,23 @@ std::string zlib_stored(const std::string& data) {
 }
 
 }  // namespace
+
+// A table a byte: the fuzz maps run to megabytes.
+uint32_t png_crc32(const std::string& type_and_data) {
+  static const std::array<uint32_t, 256> table = [] {
+    std::array<uint32_t, 256> entries{};
+    for (uint32_t n = 0; n < 256; ++n) {
+      uint32_t crc = n;
+      for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+      entries[n] = crc;
+    }
+    return entries;
+  }();
+  uint32_t crc = 0xFFFFFFFFu;
+  for (const char c : type_and_data)
+    crc = table[(crc ^ static_cast<unsigned char>(c)) & 0xFF] ^ (crc >> 8);
+  return ~crc;
+}
 
 std::string png_file(const PngHeader& header, const std::string& scanlines,
                      const std::string& palette, const std::string& transparency) {

@@ -20,6 +20,9 @@ struct PngHeader {
   uint8_t interlace = 0;
 };
 
+// The CRC-32 a PNG chunk carries, over its type and data.
+uint32_t png_crc32(const std::string& type_and_data);
+
 // The bytes of a PNG file: IHDR, then PLTE and tRNS when not empty, one IDAT holding
 // `scanlines` (each row's filter byte included) and IEND.
 std::string png_file(const PngHeader& header, const std::string& scanlines,

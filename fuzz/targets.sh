@@ -1,7 +1,7 @@
 # Shared by fuzz/run, fuzz/regress and fuzz/campaign: the targets, their libFuzzer flags,
 # and the build of build-fuzz/. Sourced from the repository root.
 
-fuzz_targets=(snapshot_stream replay_file server_options map_picture)
+fuzz_targets=(snapshot_stream replay_file server_options map_picture picture_file)
 
 # libFuzzer flags of one target: its longest input, and limits no input of ours nears.
 target_flags() {
@@ -9,7 +9,7 @@ target_flags() {
   case $1 in
     snapshot_stream | snapshot_stream_bytes | replay_file) max_len=16384 ;;
     server_options) max_len=4096 ;;
-    map_picture) max_len=65536 ;;
+    map_picture | picture_file) max_len=65536 ;;
     *) echo "unknown fuzz target $1 (${fuzz_targets[*]})" >&2; return 1 ;;
   esac
   echo "-max_len=$max_len -timeout=10 -rss_limit_mb=2048 -print_final_stats=1"

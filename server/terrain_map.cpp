@@ -1,7 +1,5 @@
 #include "server/terrain_map.h"
 
-#include <SDL/SDL_image.h>
-
 #include "units/picture.h"
 #include "units/terrain.h"
 
@@ -12,8 +10,10 @@ TerrainMap::~TerrainMap() { SDL_FreeSurface(map_); }
 std::unique_ptr<TerrainMap> TerrainMap::load(const std::string& path, std::string& error) {
   SDL_Surface* map = load_terrain_map(path.c_str());
   if (!map) {
-    error = "cannot load map " + local_path(path.c_str()) + " (" + IMG_GetError() +
-            "); run from the game's folder or pass --map PATH";
+    error = picture_failure("map", path.c_str());
+    error += last_picture_fault() == PictureFault::missing
+                 ? "; run from the game's folder or pass --map PATH"
+                 : "; pass another picture with --map PATH";
     return nullptr;
   }
   if (map->w < min_side || map->h < min_side) {

@@ -7,10 +7,12 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <set>
 #include <vector>
 
 #include "units/picture_format.h"
+#include "units/picture_structure.h"
 
 std::string local_path(const char* game_path) {
   std::string path(game_path);
@@ -42,22 +44,33 @@ namespace {
 // No picture the game draws comes near this; a larger file is not a picture of ours.
 constexpr long long max_picture_file_bytes = 256LL << 20;
 
-// The whole file in memory, or false with SDL's error set. Only regular files: a pipe or
-// a device could be read forever, and opening a named pipe without O_NONBLOCK would wait
-// for a writer that never comes.
-bool read_picture_file(const std::string& path, std::vector<unsigned char>& bytes) {
+PictureFault last_fault = PictureFault::none;
+
+// Records why a load failed, with SDL's error set to `why`; the load's result is null.
+SDL_Surface* fail(PictureFault fault, const std::string& why) {
+  last_fault = fault;
+  SDL_SetError("%s", why.c_str());
+  return nullptr;
+}
+
+// The whole file in memory, or the fault with SDL's error set. Only regular files: a pipe
+// or a device could be read forever, and opening a named pipe without O_NONBLOCK would
+// wait for a writer that never comes.
+PictureFault read_picture_file(const std::string& path, std::vector<unsigned char>& bytes) {
   const int file = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (file < 0) {
-    SDL_SetError("Couldn't open %s", path.c_str());
-    return false;
+    const bool missing = errno == ENOENT || errno == ENOTDIR;
+    fail(missing ? PictureFault::missing : PictureFault::unreadable,
+         "Couldn't open " + path + (missing ? "" : std::string(": ") + std::strerror(errno)));
+    return last_fault;
   }
   struct stat status = {};
-  bool read_whole = false;
+  PictureFault fault = PictureFault::unreadable;
   if (fstat(file, &status) != 0 || !S_ISREG(status.st_mode)) {
-    SDL_SetError("%s is not a regular file", path.c_str());
+    fail(fault, path + " is not a regular file");
   } else if (status.st_size > max_picture_file_bytes) {
-    SDL_SetError("%s is larger than any picture (%lld bytes)", path.c_str(),
-                 static_cast<long long>(status.st_size));
+    fail(fault, path + " is larger than any picture (" +
+                    std::to_string(static_cast<long long>(status.st_size)) + " bytes)");
   } else {
     bytes.resize(static_cast<std::size_t>(status.st_size));
     std::size_t got = 0;
@@ -67,27 +80,50 @@ bool read_picture_file(const std::string& path, std::vector<unsigned char>& byte
       if (n <= 0) break;
       got += static_cast<std::size_t>(n);
     }
-    read_whole = got == bytes.size();
-    if (!read_whole) SDL_SetError("Couldn't read %s", path.c_str());
+    if (got == bytes.size())
+      fault = PictureFault::none;
+    else
+      fail(fault, "Couldn't read " + path);
   }
   close(file);
-  return read_whole;
+  return fault;
 }
 
 }  // namespace
 
+PictureFault last_picture_fault() { return last_fault; }
+
+std::string picture_failure(const char* what, const char* game_path) {
+  const std::string named =
+      (*what ? std::string(what) + " " : std::string()) + local_path(game_path);
+  const std::string why = std::string(" (") + IMG_GetError() + ")";
+  switch (last_fault) {
+    case PictureFault::missing:
+      return "cannot load " + named + why;
+    case PictureFault::damaged:
+      return named + " is damaged" + why;
+    default:
+      return "cannot read " + named + why;
+  }
+}
+
 SDL_Surface* load_picture_as_is(const char* game_path) {
-  // Read in one go: SDL_image's format checks then seek in memory, not with a system call
-  // each, and a unit is created for every newcomer all game long.
+  // Read in one go: the decoder then seeks in memory, not with a system call each, and a
+  // unit is created for every newcomer all game long.
   const std::string path = local_path(game_path);
   std::vector<unsigned char> bytes;
-  if (!read_picture_file(path, bytes)) return nullptr;
+  if (read_picture_file(path, bytes) != PictureFault::none) return nullptr;
+  std::string unsound;
+  if (!picture_structure_sound(bytes.data(), bytes.size(), unsound))
+    return fail(PictureFault::damaged, unsound);
   SDL_RWops* memory = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
-  if (!memory) return nullptr;
-  // The file's extension, as IMG_Load passes it: a TGA has no signature to be told by.
-  const std::size_t dot = path.rfind('.');
-  std::string extension = dot == std::string::npos ? "" : path.substr(dot + 1);
-  return IMG_LoadTyped_RW(memory, 1, extension.empty() ? nullptr : extension.data());
+  if (!memory) return fail(PictureFault::unreadable, IMG_GetError());
+  SDL_Surface* picture = picture_kind(bytes.data(), bytes.size()) == PictureKind::png
+                             ? IMG_LoadPNG_RW(memory)
+                             : IMG_LoadBMP_RW(memory);
+  SDL_RWclose(memory);
+  if (!picture) return fail(PictureFault::damaged, IMG_GetError());
+  return picture;
 }
 
 SDL_Surface* load_xrgb_picture(const char* game_path) {
@@ -117,8 +153,7 @@ void report_missing_once(const char* game_path, const char* consequence) {
   static std::set<std::string> reported;
   const std::string path = local_path(game_path);
   if (reported.insert(path).second)
-    std::fprintf(stderr, "Quorvale: cannot load %s (%s); %s\n", path.c_str(), IMG_GetError(),
-                 consequence);
+    std::fprintf(stderr, "Quorvale: %s; %s\n", picture_failure("", game_path).c_str(), consequence);
 }
 
 }  // namespace

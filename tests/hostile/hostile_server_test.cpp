@@ -6,12 +6,15 @@
 
 #include <cfloat>
 #include <cmath>
+#include <filesystem>
 #include <limits>
 #include <memory>
 
 #include "child_process.h"
 #include "client_watch.h"
+#include "damaged_picture.h"
 #include "snapshot_stream.h"
+#include "test_files.h"
 #include "test_peer.h"
 
 using namespace std::chrono_literals;
@@ -208,4 +211,29 @@ TEST_F(HostileServer, AServerThatAcceptsAndResetsAtOnceLeavesTheMapRunning) {
   expect_frames_go_on();
   expect_clean_end(*client);
   EXPECT_EQ(client->out(), whole_run_output(""));
+}
+
+TEST(HostilePictures, ADamagedUnitPictureIsToldInOneLineAndTheGameGoesOn) {
+  ScratchFolder game;
+  std::filesystem::copy(source_dir() + "/gfx", game.file("gfx"));
+  ASSERT_TRUE(write_file(game.file("gfx/tank.png"), png_with_an_overlong_chunk()));
+  std::unique_ptr<ChildProcess> client;
+  TestPeer peer([&client](std::chrono::milliseconds time) {
+    if (client) collect_output(*client, time);
+  });
+  client = std::make_unique<ChildProcess>(std::vector<std::string>{build_dir() + "/quorvale"},
+                                          std::vector<std::string>{"SDL_VIDEODRIVER=dummy"},
+                                          game.path());
+  ASSERT_TRUE(peer.accept_client(20s)) << "the client never connected";
+  constexpr int16_t tank = 1;
+  ASSERT_TRUE(peer.send(
+      snapshot_message(2, {record(300, 200, 0, 0, tank, 1), record(340, 200, 0, 0, airplane, 2)})));
+  // The reader that ignored its short reads froze the game here, at the first tank.
+  ASSERT_TRUE(client->wait_for_stderr("drawing a plain marker instead\n", 20s)) << client->err();
+  EXPECT_EQ(lines_of(client->err()).size(), 1u) << client->err();
+  EXPECT_NE(client->err().find("gfx/tank.png is damaged (chunk bKGD at byte 33"), std::string::npos)
+      << client->err();
+  EXPECT_TRUE(keeps_drawing(*client, 10, 10s)) << client->err();
+  EXPECT_EQ(lines_in(client->out(), "New entity added!"), 2u) << client->out();
+  expect_clean_end(*client);
 }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -9,6 +10,7 @@
 
 #include "child_process.h"
 #include "client_output.h"
+#include "damaged_picture.h"
 #include "test_files.h"
 
 using namespace std::chrono_literals;
@@ -53,6 +55,23 @@ TEST(Client, SaysInOneLineWhereTheMapShouldBeWhenRunFromTheWrongFolder) {
   EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
   EXPECT_NE(err.find("gfx/map1.png"), std::string::npos) << err;
   EXPECT_NE(err.find("run quorvale from the folder that holds gfx/"), std::string::npos) << err;
+}
+
+TEST(Client, RefusesADamagedMapInOneLineWithoutSendingThePlayerToAnotherFolder) {
+  ScratchFolder game;
+  ASSERT_EQ(mkdir(game.file("gfx").c_str(), 0700), 0);
+  ASSERT_TRUE(test_support::write_file(game.file("gfx/map1.png"),
+                                       test_support::png_with_an_overlong_chunk()));
+  ChildProcess client({client_path()}, {"SDL_VIDEODRIVER=dummy"}, game.path());
+  // The reader that ignored its short reads never came back from this file.
+  EXPECT_EQ(client.wait_for_exit(10s), 1) << client.err();
+  EXPECT_EQ(client.out().find("Map loaded"), std::string::npos);
+  const std::string& err = client.err();
+  EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+  EXPECT_NE(err.find("the map picture gfx/map1.png is damaged (chunk bKGD at byte 33"),
+            std::string::npos)
+      << err;
+  EXPECT_EQ(err.find("folder"), std::string::npos) << err;
 }
 
 TEST(Client, OpensItsWindowAndEndsOnEscape) {

@@ -7,9 +7,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "damaged_picture.h"
 #include "server/server_options.h"
 #include "tests/server/server_process.h"
 #include "tests/server/test_map.h"
+
+using test_support::png_with_an_overlong_chunk;
 
 namespace {
 
@@ -90,6 +93,7 @@ TEST(ServerProgramTest, RefusesFilesItCannotUse) {
   ASSERT_TRUE(save_test_map(400, 300, scratch.file("map.bmp")));
   ASSERT_TRUE(save_test_map(64, 64, scratch.file("small.bmp")));
   ASSERT_TRUE(write_file(scratch.file("text.png"), "not a picture"));
+  ASSERT_TRUE(write_file(scratch.file("damaged.png"), png_with_an_overlong_chunk()));
   ASSERT_TRUE(write_file(scratch.file("empty.rec"), ""));
   ASSERT_TRUE(write_file(scratch.file("short.rec"), std::string(1000, '\0')));
   ASSERT_TRUE(write_file(scratch.file("long.rec"), std::string(2049, '\0')));
@@ -98,6 +102,7 @@ TEST(ServerProgramTest, RefusesFilesItCannotUse) {
       {{"--map", scratch.file("missing.png")}, "--map PATH"},
       {{"--map", scratch.file("missing\r\n.png")}, "missing\\x0D\\x0A.png"},
       {{"--map", scratch.file("text.png")}, "--map PATH"},
+      {{"--map", scratch.file("damaged.png")}, "damaged.png is damaged (chunk bKGD"},
       {{"--map", scratch.file("pipe.png")}, "not a regular file"},
       {{"--map", scratch.file("small.bmp")}, "smaller than"},
       {{"--replay", scratch.file("missing.rec")}, "cannot open"},
