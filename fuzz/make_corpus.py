@@ -7,7 +7,9 @@ target's frame script, and streams made here for the target's 64x48 map (units t
 ids that leave and come back, units on edges and borders, keys and buttons held).
 replay_file: recordings of the server, whole and cut. server_options: command lines, one
 argument per NUL-separated part. map_picture: PNG maps, and the form the target builds
-PNGs from (see fuzz/README.md). Usage, from the repository root: fuzz/make_corpus.py
+PNGs from (see fuzz/README.md). picture_file: the game's unit pictures, a BMP, and the
+damaged files that once hung both programs. Usage, from the repository root:
+fuzz/make_corpus.py
 """
 import os
 import signal
@@ -17,6 +19,7 @@ import subprocess
 import sys
 import tempfile
 import time
+import zlib
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "tools"))
 from pngwrite import png_bytes  # noqa: E402
@@ -165,11 +168,68 @@ def map_seeds():
                                         [0, 2, 3, 4, 6].index(colour_type), 0, 11) + rest
 
     palette = bytes(LAND + WATER + ROCK)
-    return {"shores-256": b"\0" + shores, "tiny-3x2": b"\0" + tiny,
+    damaged = {name: b"\0" + data for name, data in damaged_pictures().items()}
+    return dict(damaged, **{"shores-256": b"\0" + shores, "tiny-3x2": b"\0" + tiny,
             "no-terrain-256": b"\0" + no_terrain, "one-land-pixel": b"\0" + one_land_pixel,
             "built-palette-300x256": built(300, 256, 8, 3, bytes([3]) + palette + b"\0\1\2" * 50),
             "built-grey16-257x260": built(257, 260, 16, 0, bytes([0]) + b"\x80\x00\x10" * 40),
-            "built-rgba-16000x1": built(16000, 1, 8, 6, bytes([0]) + b"\x80\x80\x00\xff" * 20)}
+            "built-rgba-16000x1": built(16000, 1, 8, 6, bytes([0]) + b"\x80\x80\x00\xff" * 20)})
+
+
+def png_chunk(kind, data, length=None):
+    """A PNG chunk; `length` makes its length field lie."""
+    crc = zlib.crc32(kind + data) & 0xFFFFFFFF
+    return struct.pack(">I", len(data) if length is None else length) + kind + data + \
+        struct.pack(">I", crc)
+
+
+def bmp_bytes(width, height, colour_at):
+    """A 24-bit BMP as SDL writes one: rows bottom-up, each padded to four bytes."""
+    row_bytes = (width * 3 + 3) & ~3
+    pixels = bytearray()
+    for y in reversed(range(height)):
+        row = bytearray()
+        for x in range(width):
+            r, g, b = colour_at(x, y)
+            row += bytes((b, g, r))
+        pixels += row + b"\0" * (row_bytes - len(row))
+    header = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 24, 0, len(pixels), 2835, 2835,
+                         0, 0)
+    return b"BM" + struct.pack("<IHHI", 14 + len(header) + len(pixels), 0, 0, 54) + header + \
+        bytes(pixels)
+
+
+# An over-long chunk of these types made SDL_image's PNG reader loop for ever; of the
+# stalling ones, it took seconds to refuse the file.
+LOOPING_CHUNKS = [b"bKGD", b"cHRM", b"gAMA", b"pHYs", b"sRGB", b"tEXt", b"tIME", b"zTXt"]
+STALLING_CHUNKS = [b"iTXt", b"sCAL", b"sPLT"]
+
+
+def damaged_pictures():
+    """PNGs cut or lying in the ways that hung or stalled the game, named for how."""
+    signature = b"\x89PNG\r\n\x1a\n"
+    header = png_chunk(b"IHDR", struct.pack(">IIBBBBB", 4, 4, 8, 2, 0, 0, 0))
+    seeds = {}
+    for kinds, outcome in ((LOOPING_CHUNKS, "hung"), (STALLING_CHUNKS, "stalled")):
+        for kind in kinds:
+            seeds["%s-overlong-%s" % (outcome, kind.decode())] = \
+                signature + header + struct.pack(">I", 0x7FFFFFF0) + kind + b"\0" * 16
+    whole = png_bytes(4, 4, bytes(LAND) * 16)
+    seeds["damaged-no-iend"] = whole[:-12]
+    seeds["damaged-cut-in-idat"] = whole[:len(whole) - 20]
+    return seeds
+
+
+def picture_seeds():
+    """The game's unit pictures, a BMP map, and the damaged files."""
+    seeds = {}
+    for name in sorted(os.listdir("gfx")):
+        if name.endswith(".png") and name != "map1.png":
+            with open(os.path.join("gfx", name), "rb") as picture:
+                seeds["game-" + name] = picture.read()
+    seeds["bmp-shores-64x48"] = bmp_bytes(64, 48, lambda x, y: LAND if x < 24 else WATER)
+    seeds.update(damaged_pictures())
+    return seeds
 
 
 def write_seeds(target, seeds):
@@ -198,6 +258,7 @@ def main():
     write_seeds("replay_file", replay_seeds(streams["server-units12-seed2"]))
     write_seeds("server_options", option_seeds())
     write_seeds("map_picture", map_seeds())
+    write_seeds("picture_file", picture_seeds())
 
 
 if __name__ == "__main__":
