@@ -12,8 +12,10 @@ constexpr std::size_t signature_bytes = sizeof png_signature;
 constexpr std::size_t chunk_frame_bytes = 12;
 // PNG's own limit on a chunk's length; libpng stops at anything longer.
 constexpr uint32_t max_chunk_length = 0x7FFFFFFF;
-// A BMP's file header, and the start of the smallest (OS/2) header that follows it.
-constexpr std::size_t bmp_headers_bytes = 14 + 12;
+// A BMP's file header and the part of its picture header read here: up to the bits a
+// pixel, in the OS/2 header and in every later one.
+constexpr std::size_t bmp_os2_headers_bytes = 14 + 12;
+constexpr std::size_t bmp_headers_bytes = 14 + 16;
 
 uint32_t big_endian_32(const unsigned char* at) {
   return static_cast<uint32_t>(at[0]) << 24 | static_cast<uint32_t>(at[1]) << 16 |
@@ -70,15 +72,18 @@ bool png_sound(const unsigned char* bytes, std::size_t size, std::string& reason
 }
 
 bool bmp_sound(const unsigned char* bytes, std::size_t size, std::string& reason) {
-  if (size < bmp_headers_bytes) return refuse(reason, "the file ends inside its BMP header");
-  // The OS/2 header holds 16-bit sizes; every later one 32-bit, the height signed.
-  const bool os2 = little_endian(bytes + 14, 4) == 12;
-  const std::size_t needed = os2 ? bmp_headers_bytes : 14 + 16;
-  if (size < needed) return refuse(reason, "the file ends inside its BMP header");
+  // The OS/2 header holds 16-bit sizes; every later one 32-bit sizes, the height signed.
+  const bool os2 = size >= 18 && little_endian(bytes + 14, 4) == 12;
+  if (size < (os2 ? bmp_os2_headers_bytes : bmp_headers_bytes))
+    return refuse(reason, "the file ends inside its BMP header");
   const long long width =
       os2 ? little_endian(bytes + 18, 2) : static_cast<int32_t>(little_endian(bytes + 18, 4));
   const long long height =
       os2 ? little_endian(bytes + 20, 2) : static_cast<int32_t>(little_endian(bytes + 22, 4));
+  const uint32_t bits = little_endian(bytes + (os2 ? 24 : 28), 2);
+  // SDL sizes its surface by these; any other depth can make that size overflow.
+  if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32)
+    return refuse(reason, "its BMP header declares " + std::to_string(bits) + " bits a pixel");
   return size_within_limit(static_cast<unsigned long long>(std::llabs(width)),
                            static_cast<unsigned long long>(std::llabs(height)), reason);
 }
