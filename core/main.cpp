@@ -13,6 +13,7 @@
 #include "core/world.h"
 #include "net/network_thread.h"
 #include "net/tcp_client.h"
+#include "platform/line_output.h"
 #include "units/picture.h"
 #include "units/picture_format.h"
 #include "units/terrain.h"
@@ -43,7 +44,7 @@ endpoint_list resolve_server(boost::asio::ip::tcp::resolver& resolver) {
 // The game from start to shutdown, in that order; returns the exit status.
 int run_game() {
   // Progress lines must show as they happen, even through a pipe.
-  std::setvbuf(stdout, nullptr, _IOLBF, 0);
+  deliver_line_by_line(stdout);
   std::printf("It begins!\n");
   io_service io;
   std::printf("Declarations complete\n");
@@ -111,7 +112,8 @@ int run_game() {
 
 }  // namespace
 
-int main() {
+// Takes the arguments it ignores: on Windows SDL renames it and calls it from its own entry.
+int main(int, char**) {
   // What the libraries throw (no thread, no event loop, no memory) ends the game with a line.
   try {
     return run_game();

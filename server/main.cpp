@@ -1,13 +1,13 @@
 // quorvale-server: streams snapshot messages of a simulated (or recorded) world to
 // every client that connects, until a signal or --duration stops it.
 #include <boost/asio/io_context.hpp>
-#include <boost/asio/signal_set.hpp>
 #include <boost/asio/steady_timer.hpp>
 #include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <memory>
 
+#include "platform/line_output.h"
+#include "platform/stop_requests.h"
 #include "server/message_recorder.h"
 #include "server/replay_source.h"
 #include "server/server_options.h"
@@ -30,8 +30,8 @@ int refuse(const std::string& why, int code) {
 
 // The server from its options to its last client; returns the exit status.
 int run_server(int argc, char** argv) {
-  std::setvbuf(stdout, nullptr, _IOLBF, 0);
-  std::setvbuf(stderr, nullptr, _IOLBF, 0);
+  deliver_line_by_line(stdout);
+  deliver_line_by_line(stderr);
 
   const ParsedOptions parsed = parse_server_options(argc, argv);
   if (!parsed.error.empty()) return refuse(parsed.error, exit_bad_usage);
@@ -61,20 +61,17 @@ int run_server(int argc, char** argv) {
   }
 
   boost::asio::io_context io;
-  // Taken before the port opens: whoever sees it listening may signal at once, and the
-  // signals' pipe is then open before the first client comes.
-  boost::asio::signal_set signals(io, SIGINT, SIGTERM);
   SnapshotServer server(io, {options.bind_address, options.port, options.rate_hz, options.quiet},
                         *source, recorder.get());
+  // Taken before the port opens: whoever sees it listening may ask it to stop at once,
+  // and on Linux the signals' pipe is then open before the first client comes.
+  StopRequests stop_requests(io, [&server] { server.stop(); });
   if (!server.listen(error)) return refuse(error, exit_failure);
 
   boost::asio::steady_timer duration_timer(io);
   server.set_stop_handler([&] {
-    signals.cancel();
+    stop_requests.cancel();
     duration_timer.cancel();
-  });
-  signals.async_wait([&](const boost::system::error_code& waited, int) {
-    if (!waited) server.stop();
   });
   if (options.duration_seconds > 0) {
     duration_timer.expires_after(std::chrono::duration_cast<std::chrono::steady_clock::duration>(

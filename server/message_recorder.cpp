@@ -3,6 +3,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/regular_file.h"
+
 namespace {
 
 // The line that says writing the record file failed, and why.
@@ -15,6 +17,10 @@ std::string failure(const std::string& path) {
 
 std::unique_ptr<MessageRecorder> MessageRecorder::create(const std::string& path,
                                                          std::string& error) {
+  if (names_a_device(path)) {
+    error = "cannot record to " + path + ": it names a device, not a file; pass a file to --record";
+    return nullptr;
+  }
   std::FILE* file = std::fopen(path.c_str(), "wb");
   if (!file) {
     error = "cannot create record file " + path + " (" + std::strerror(errno) +

@@ -1,26 +1,23 @@
 #include "server/replay_source.h"
 
-#include <sys/stat.h>
-
-#include <cerrno>
-#include <cstring>
+#include "platform/regular_file.h"
 
 std::unique_ptr<ReplaySource> ReplaySource::open(const std::string& path, std::string& error) {
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (!file) {
-    error = "cannot open replay file " + path + " (" + std::strerror(errno) +
-            "); pass a file written with --record";
+  long long size = 0;
+  FileFault fault = FileFault::none;
+  std::string reason;
+  std::FILE* file = open_regular_file(path, size, fault, reason);
+  if (fault == FileFault::missing || fault == FileFault::unreadable) {
+    error =
+        "cannot open replay file " + path + " (" + reason + "); pass a file written with --record";
     return nullptr;
   }
-  struct stat status = {};
-  const bool regular = fstat(fileno(file), &status) == 0 && S_ISREG(status.st_mode);
-  const long long size = regular ? static_cast<long long>(status.st_size) : -1;
-  if (size <= 0 || size % static_cast<long long>(snapshot_message_size) != 0) {
-    std::fclose(file);
+  if (!file || size <= 0 || size % static_cast<long long>(snapshot_message_size) != 0) {
+    if (file) std::fclose(file);
     error = "replay file " + path + " is " +
-            (size < 0 ? std::string("not a regular file")
-                      : std::to_string(size) + " bytes, not a whole number of " +
-                            std::to_string(snapshot_message_size) + "-byte messages") +
+            (!file ? std::string("not a regular file")
+                   : std::to_string(size) + " bytes, not a whole number of " +
+                         std::to_string(snapshot_message_size) + "-byte messages") +
             "; pass a file written with --record";
     return nullptr;
   }

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "platform/listening_address.h"
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -33,7 +35,7 @@ bool SnapshotServer::listen(std::string& error) {
                                    settings_.port);
   const std::string where = settings_.bind_address + " port " + std::to_string(settings_.port);
   if (!problem) acceptor_.open(endpoint.protocol(), problem);
-  if (!problem) acceptor_.set_option(ip::tcp::acceptor::reuse_address(true), problem);
+  if (!problem) claim_listening_address(acceptor_, problem);
   if (!problem) acceptor_.bind(endpoint, problem);
   if (!problem) acceptor_.listen(ip::tcp::socket::max_listen_connections, problem);
   if (!problem) return true;

@@ -1,16 +1,11 @@
 #include "units/picture.h"
 
 #include <SDL/SDL_image.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <set>
 #include <vector>
 
+#include "platform/regular_file.h"
 #include "units/picture_format.h"
 #include "units/picture_structure.h"
 
@@ -53,40 +48,37 @@ SDL_Surface* fail(PictureFault fault, const std::string& why) {
   return nullptr;
 }
 
-// The whole file in memory, or the fault with SDL's error set. Only regular files: a pipe
-// or a device could be read forever, and opening a named pipe without O_NONBLOCK would
-// wait for a writer that never comes.
+// The whole file in memory, or the fault with SDL's error set.
 PictureFault read_picture_file(const std::string& path, std::vector<unsigned char>& bytes) {
-  const int file = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (file < 0) {
-    const bool missing = errno == ENOENT || errno == ENOTDIR;
-    fail(missing ? PictureFault::missing : PictureFault::unreadable,
-         "Couldn't open " + path + (missing ? "" : std::string(": ") + std::strerror(errno)));
-    return last_fault;
+  long long size = 0;
+  FileFault fault = FileFault::none;
+  std::string reason;
+  std::FILE* file = open_regular_file(path, size, fault, reason);
+  switch (fault) {
+    case FileFault::none:
+      break;
+    case FileFault::missing:
+      fail(PictureFault::missing, "Couldn't open " + path);
+      return last_fault;
+    case FileFault::not_regular:
+      fail(PictureFault::unreadable, path + " is not a regular file");
+      return last_fault;
+    case FileFault::unreadable:
+      fail(PictureFault::unreadable, "Couldn't open " + path + ": " + reason);
+      return last_fault;
   }
-  struct stat status = {};
-  PictureFault fault = PictureFault::unreadable;
-  if (fstat(file, &status) != 0 || !S_ISREG(status.st_mode)) {
-    fail(fault, path + " is not a regular file");
-  } else if (status.st_size > max_picture_file_bytes) {
-    fail(fault, path + " is larger than any picture (" +
-                    std::to_string(static_cast<long long>(status.st_size)) + " bytes)");
+  PictureFault result = PictureFault::unreadable;
+  if (size > max_picture_file_bytes) {
+    fail(result, path + " is larger than any picture (" + std::to_string(size) + " bytes)");
   } else {
-    bytes.resize(static_cast<std::size_t>(status.st_size));
-    std::size_t got = 0;
-    while (got < bytes.size()) {
-      const ssize_t n = read(file, bytes.data() + got, bytes.size() - got);
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) break;
-      got += static_cast<std::size_t>(n);
-    }
-    if (got == bytes.size())
-      fault = PictureFault::none;
+    bytes.resize(static_cast<std::size_t>(size));
+    if (std::fread(bytes.data(), 1, bytes.size(), file) == bytes.size())
+      result = PictureFault::none;
     else
-      fail(fault, "Couldn't read " + path);
+      fail(result, "Couldn't read " + path);
   }
-  close(file);
-  return fault;
+  std::fclose(file);
+  return result;
 }
 
 }  // namespace

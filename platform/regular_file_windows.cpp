@@ -1,0 +1,66 @@
+#include <fcntl.h>
+#include <io.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cstring>
+
+#include "platform/regular_file.h"
+
+namespace {
+
+// The names Windows keeps for devices in every folder, whatever follows a dot.
+constexpr const char* device_names[] = {"CON",  "PRN",  "AUX",  "NUL",  "CONIN$", "CONOUT$",
+                                        "COM1", "COM2", "COM3", "COM4", "COM5",   "COM6",
+                                        "COM7", "COM8", "COM9", "LPT1", "LPT2",   "LPT3",
+                                        "LPT4", "LPT5", "LPT6", "LPT7", "LPT8",   "LPT9"};
+
+bool is_regular(const struct _stat64& status) { return (status.st_mode & _S_IFMT) == _S_IFREG; }
+
+}  // namespace
+
+bool names_a_device(const std::string& path) {
+  if (path.rfind("\\\\.\\", 0) == 0 || path.rfind("//./", 0) == 0) return true;
+  const std::size_t slash = path.find_last_of("\\/:");
+  std::string name = path.substr(slash == std::string::npos ? 0 : slash + 1);
+  name = name.substr(0, name.find('.'));
+  while (!name.empty() && name.back() == ' ') name.pop_back();
+  std::transform(name.begin(), name.end(), name.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+  return std::find_if(std::begin(device_names), std::end(device_names),
+                      [&](const char* device) { return name == device; }) != std::end(device_names);
+}
+
+std::FILE* open_regular_file(const std::string& path, long long& size, FileFault& fault,
+                             std::string& reason) {
+  // A device is opened, not read: CON would wait for the keyboard. Looked at before
+  // opening, and the open file again, in case the path changed in between.
+  struct _stat64 status = {};
+  if (names_a_device(path) || (_stat64(path.c_str(), &status) == 0 && !is_regular(status))) {
+    fault = FileFault::not_regular;
+    return nullptr;
+  }
+  const int descriptor = _open(path.c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT);
+  if (descriptor < 0) {
+    fault = errno == ENOENT ? FileFault::missing : FileFault::unreadable;
+    reason = std::strerror(errno);
+    return nullptr;
+  }
+  if (_fstat64(descriptor, &status) != 0 || !is_regular(status)) {
+    _close(descriptor);
+    fault = FileFault::not_regular;
+    return nullptr;
+  }
+  std::FILE* file = _fdopen(descriptor, "rb");
+  if (!file) {
+    reason = std::strerror(errno);
+    _close(descriptor);
+    fault = FileFault::unreadable;
+    return nullptr;
+  }
+  size = status.st_size;
+  fault = FileFault::none;
+  return file;
+}
