@@ -1,0 +1,23 @@
+# What the Windows build adds to the programs: their resources (manifest, icon, version),
+# Winsock for Asio, and a C++ runtime linked in, so that a clean Windows needs nothing but
+# SDL.dll beside them. Both stay console programs, as on Linux.
+if(NOT WIN32)
+  return()
+endif()
+
+# Asio's Windows code for Windows 10 and later, the oldest the package supports.
+add_compile_definitions(_WIN32_WINNT=0x0A00 WIN32_LEAN_AND_MEAN)
+link_libraries(ws2_32 mswsock)
+add_link_options(-static-libgcc -static-libstdc++ -Wl,--subsystem,console)
+# winpthread, which the posix compilers' C++ runtime needs, linked in too.
+link_libraries(-Wl,-Bstatic,--whole-archive -lwinpthread -Wl,--no-whole-archive,-Bdynamic)
+
+# windows_program(TARGET DESCRIPTION): the manifest, icon and version information of a program.
+function(windows_program target description)
+  set(PROGRAM_NAME ${target})
+  set(PROGRAM_FILE ${target}.exe)
+  set(PROGRAM_DESCRIPTION "${description}")
+  configure_file(${CMAKE_SOURCE_DIR}/packaging/windows/program.rc.in
+    ${CMAKE_CURRENT_BINARY_DIR}/${target}.rc @ONLY)
+  target_sources(${target} PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/${target}.rc)
+endfunction()
