@@ -1,0 +1,112 @@
+# The Windows build and its package: the programs cross-built into build-windows/, laid out
+# as the zip holds them, checked for what they import, zipped, and wrapped in an installer.
+# Sourced after common.sh; `package_windows` is what `scripts/package windows` runs.
+
+source scripts/lib/windows_deps.sh
+
+windows_build_dir=build-windows
+windows_packaging=packaging/windows
+windows_packages=(zip nsis binutils-mingw-w64-x86-64 python3)
+
+windows_version() { sed -n 's/^project(quorvale VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt; }
+windows_package_name() { echo "quorvale-$(windows_version)-windows-x64"; }
+
+# windows_build "TARGET..." [CMAKE OPTION...]: configures build-windows/ for the cross
+# compiler against the dependency prefix and builds the named targets (all when empty).
+# Quiet unless it fails.
+windows_build() {
+  local deps targets=() target log=$windows_build_dir.log
+  for target in $1; do targets+=(--target "$target"); done
+  shift
+  deps=$(windows_deps_prefix) || return 1
+  if ! { cmake -S . -B "$windows_build_dir" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+    -DQUORVALE_WINDOWS_DEPS="$deps" -DCMAKE_BUILD_TYPE=Release -DQUORVALE_BENCH=OFF "$@" &&
+    cmake --build "$windows_build_dir" -j2 "${targets[@]}"; } >"$log" 2>&1; then
+    tail -n 40 "$log" >&2
+    echo "Windows build: failed; the whole log is $log" >&2
+    return 1
+  fi
+  rm -f "$log"
+}
+
+# windows_stage FOLDER: lays out what the zip holds in FOLDER (made afresh).
+windows_stage() {
+  local stage=$1 deps file
+  deps=$(windows_deps_prefix) || return 1
+  rm -rf "$stage"
+  mkdir -p "$stage/gfx" "$stage/licences"
+  for file in quorvale.exe quorvale-server.exe; do
+    x86_64-w64-mingw32-strip -o "$stage/$file" "$windows_build_dir/$file"
+  done
+  cp "$deps/bin/SDL.dll" "$stage/"
+  cp gfx/*.png "$stage/gfx/"
+  cp "$deps"/share/licenses/* "$stage/licences/"
+  sed -n '/^License: Expat$/,$p' debian/copyright | sed '1d; s/^ //; s/^\.$//' \
+    >"$stage/licences/Quorvale.txt"
+  cp /usr/share/doc/mingw-w64-common/copyright "$stage/licences/mingw-w64-runtime.txt"
+  cp /usr/share/doc/gcc-mingw-w64-base/copyright "$stage/licences/gcc-runtime.txt"
+  local sources
+  sources=$(windows_deps_sdl_source "$deps" | xargs -n1 basename | paste -sd' ' | sed 's/ / and /g')
+  sed -e "s/@VERSION@/$(windows_version)/" -e "s/@SDL_SOURCE@/$sources/" \
+    "$windows_packaging/README.txt.in" | sed 's/$/\r/' >"$stage/README.txt"
+}
+
+# windows_check_imports FOLDER: every DLL that a program or library in FOLDER imports is
+# shipped there or is one of Windows' own (packaging/windows/system_dlls.txt).
+windows_check_imports() {
+  local stage=$1 binary dll status=0 allowed
+  allowed=$(grep -v '^#' "$windows_packaging/system_dlls.txt" | tr 'A-Z' 'a-z')
+  for binary in "$stage"/*.exe "$stage"/*.dll; do
+    for dll in $(x86_64-w64-mingw32-objdump -p "$binary" | sed -n 's/^\s*DLL Name: //p'); do
+      dll=$(echo "$dll" | tr 'A-Z' 'a-z')
+      if ! echo "$allowed" | grep -qx "$dll" && ! ls "$stage" | tr 'A-Z' 'a-z' | grep -qx "$dll"; then
+        echo "$(basename "$binary") imports $dll, which is neither shipped nor Windows' own" >&2
+        status=1
+      fi
+    done
+  done
+  return $status
+}
+
+# windows_imports FOLDER: what each program and library in FOLDER imports, a line each.
+windows_imports() {
+  local binary
+  for binary in "$1"/*.exe "$1"/*.dll; do
+    echo "$(basename "$binary"): $(x86_64-w64-mingw32-objdump -p "$binary" |
+      sed -n 's/^\s*DLL Name: //p' | sort -f | paste -sd' ')"
+  done
+}
+
+# The uninstaller's list: every file the installer puts in place, then every folder,
+# deepest first, so that uninstalling leaves nothing of ours behind.
+windows_uninstall_list() {
+  local stage=$1
+  (cd "$stage" && find . -type f | sort | sed 's|^\./||; s|/|\\|g; s|^|  Delete "$INSTDIR\\|; s|$|"|')
+  (cd "$stage" && find . -mindepth 1 -type d | sort -r | sed 's|^\./||; s|/|\\|g; s|^|  RMDir "$INSTDIR\\|; s|$|"|')
+}
+
+# Builds dist/NAME.zip and dist/NAME-setup.exe, with SDL's source and our patch beside them.
+package_windows() {
+  ensure_packages "${windows_packages[@]}" || return 1
+  windows_build "quorvale quorvale-server" || return 1
+  local name stage deps
+  name=$(windows_package_name)
+  stage=$windows_build_dir/package/$name
+  deps=$(windows_deps_prefix) || return 1
+  windows_stage "$stage" || return 1
+  windows_check_imports "$stage" || return 1
+  mkdir -p dist
+  rm -f "dist/$name.zip" "dist/$name-setup.exe"
+  (cd "$stage/.." && zip -qr9 "$OLDPWD/dist/$name.zip" "$name")
+  windows_uninstall_list "$stage" >"$stage/../uninstall_files.nsh"
+  cp "$windows_packaging/quorvale.ico" "$stage/../"
+  makensis -V2 -DVERSION="$(windows_version)" -DSTAGE="$PWD/$stage" \
+    -DOUTFILE="$PWD/dist/$name-setup.exe" "$windows_packaging/installer.nsi" >/dev/null || {
+    echo "Windows package: makensis failed" >&2
+    return 1
+  }
+  windows_deps_sdl_source "$deps" | xargs -I{} cp {} dist/
+  echo "Built dist/$name.zip ($(stat -c %s "dist/$name.zip") bytes) and" \
+    "dist/$name-setup.exe ($(stat -c %s "dist/$name-setup.exe") bytes); SDL's source beside them"
+  windows_imports "$stage"
+}

@@ -1,0 +1,132 @@
+# The Windows build proven under Wine, on the virtual display scripts/test started: the
+# exact motion and shot results against the Linux build's, the game from the zip against
+# a Linux server, the Windows server serving the Linux client and stopping on Ctrl+C, and
+# the installer's round trip. Sourced after common.sh and windows_package.sh.
+
+# Wine with a prefix of the stage's own, no debug output and no dialog: Mono and Gecko
+# are never offered.
+windows_wine_setup() {
+  export WINEPREFIX=$1 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+  wine_program=$(command -v wine || command -v wine64 || echo /usr/lib/wine/wine64)
+  rm -rf "$WINEPREFIX"
+  mkdir -p "$WINEPREFIX"
+  "$wine_program" wineboot -i >/dev/null 2>&1 && wineserver -w
+}
+
+wine() { "$wine_program" "$@"; }
+
+# The exact motion and shot table of the Linux build against the Windows build's: the
+# game keeps each runtime library's sin, cos and atan2, so they may differ in the last bit.
+# Prints how many values differ and how far the positions move.
+windows_compare_exact() {
+  local linux_table=$1 windows_table=$2 out=$3
+  SDL_VIDEODRIVER=dummy "$linux_table" >"$out/exact-linux.txt" || return 1
+  SDL_VIDEODRIVER=dummy wine "$windows_table" | tr -d '\r' >"$out/exact-windows.txt" || return 1
+  python3 - "$out/exact-linux.txt" "$out/exact-windows.txt" <<'PY'
+import struct, sys
+linux = open(sys.argv[1]).read().split("\n")
+windows = open(sys.argv[2]).read().split("\n")
+if len(linux) != len(windows) or len(linux) < 70000:
+    sys.exit("exact tables differ in length: %d lines on Linux, %d on Windows" % (len(linux), len(windows)))
+def as_float(hex_bits):
+    return struct.unpack("<f", struct.pack("<I", int(hex_bits, 16)))[0]
+values = differing = lines = 0
+largest = 0.0
+for a, b in zip(linux, windows):
+    fa, fb = a.split(), b.split()
+    if not fa:
+        continue
+    if fa[:3] != fb[:3]:
+        sys.exit("exact tables out of step: %r against %r" % (a, b))
+    lines += 1
+    positions = fa[-2:], fb[-2:]
+    for x, y in zip(fa[3:], fb[3:]):
+        values += 1
+        differing += x != y
+    for x, y in zip(*positions):
+        largest = max(largest, abs(as_float(x) - as_float(y)))
+print("exact results: %d of %d values differ between the Linux and Windows builds over %d steps;"
+      " the largest position difference is %g pixels" % (differing, values, lines, largest))
+PY
+}
+
+# The game from the unpacked zip, under Wine, through the end-to-end test in a real window.
+windows_game_end_to_end() {
+  local game=$1 out=$2 launcher
+  launcher=$out/quorvale-under-wine
+  printf '#!/bin/sh\ncd "%s" && exec "%s" quorvale.exe\n' "$game" "$wine_program" >"$launcher"
+  chmod +x "$launcher"
+  tests/view/end_to_end.sh "$launcher" build/tests/view/snapshot_test_server "$out/end-to-end"
+}
+
+# quorvale-server.exe under Wine: its help, then serving the Linux client (units arrive),
+# then Ctrl+C (SIGINT, which Wine gives the program as the console's Ctrl+C) ending it with
+# status 0 and its recording whole.
+windows_server_serves_linux_client() {
+  local game=$1 out=$2
+  (cd "$game" && wine quorvale-server.exe --help) | tr -d '\r' >"$out/server-help.txt"
+  grep -q -- '--record FILE' "$out/server-help.txt" || {
+    echo "quorvale-server.exe --help: $(cat "$out/server-help.txt")"
+    return 1
+  }
+  in_private_network bash -c '
+    out=$1 game=$2 wine=$3
+    cd "$game" && "$wine" quorvale-server.exe --units 6 --record "Z:$out/recorded.rec" \
+      >"$out/server.log" 2>&1 &
+    server=$!
+    cd - >/dev/null
+    for _ in $(seq 300); do grep -q "serving on" "$out/server.log" && break; sleep 0.1; done
+    SDL_VIDEODRIVER=dummy build/quorvale >"$out/client.log" 2>&1 &
+    client=$!
+    for _ in $(seq 300); do
+      [ "$(grep -c "New entity added!" "$out/client.log")" -ge 6 ] && break
+      sleep 0.1
+    done
+    kill -TERM "$client"; wait "$client"
+    units=$(grep -c "New entity added!" "$out/client.log")
+    # The server program under Wine: the Unix process whose command line names it.
+    kill -INT $(pgrep -f "quorvale-server.exe" | head -n 1)
+    for _ in $(seq 100); do kill -0 "$server" 2>/dev/null || break; sleep 0.1; done
+    if kill -0 "$server" 2>/dev/null; then echo "Ctrl+C did not end quorvale-server.exe"; exit 1; fi
+    wait "$server"; status=$?
+    size=$(stat -c %s "$out/recorded.rec")
+    echo "quorvale-server.exe served the Linux client $units units; Ctrl+C ended it with" \
+      "status $status and a recording of $size bytes"
+    [ "$units" -ge 6 ] && [ "$status" -eq 0 ] && [ "$size" -gt 0 ] && [ $((size % 1024)) -eq 0 ]
+  ' bash "$out" "$game" "$wine_program"
+}
+
+# The installer's round trip: silent install, the files and shortcuts and the entry in the
+# installed programs, silent uninstall, and then the prefix's files and registry exactly as
+# before.
+windows_installer_round_trip() {
+  local setup=$1 out=$2 folder='C:\Program Files\Quorvale' drive=$WINEPREFIX/drive_c
+  snapshot() {
+    (cd "$drive" && find . | grep -v -e '^\./windows/' -e '^\./users/[^/]*/AppData/Local/Temp' | sort) >"$out/files-$1.txt"
+    local hive
+    for hive in HKLM HKCU; do
+      wine reg export "$hive" "Z:$out/registry-$1-$hive.reg" /y >/dev/null 2>&1
+    done
+    wineserver -w
+    cat "$out/registry-$1"-HK*.reg | iconv -f UTF-16 -t UTF-8 | tr -d '\r' >"$out/registry-$1.txt"
+  }
+  snapshot before
+  # The default folder: /D= takes no quotes, and Wine quotes an argument with spaces.
+  wine "$setup" /S && wineserver -w
+  local installed=$drive/Program\ Files/Quorvale
+  for file in quorvale.exe quorvale-server.exe SDL.dll gfx/map1.png README.txt uninstall.exe; do
+    [ -e "$installed/$file" ] || { echo "the installer put no $file in $folder"; return 1; }
+  done
+  [ -e "$drive/ProgramData/Microsoft/Windows/Start Menu/Programs/Quorvale/Quorvale.lnk" ] ||
+    { echo "no Start-menu shortcut to the game"; return 1; }
+  wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Quorvale' /v UninstallString \
+    2>/dev/null | grep -q uninstall.exe || { echo "no uninstaller registered"; return 1; }
+  wine "$installed/uninstall.exe" /S && wineserver -w
+  snapshot after
+  diff "$out/files-before.txt" "$out/files-after.txt" >"$out/files.diff" ||
+    { echo "uninstalling left files behind:"; cat "$out/files.diff"; return 1; }
+  diff "$out/registry-before.txt" "$out/registry-after.txt" >"$out/registry.diff" ||
+    { echo "uninstalling left the registry changed:"; head -n 40 "$out/registry.diff"; return 1; }
+  echo "installer: installed into $folder with shortcuts and an uninstaller; uninstalling left" \
+    "drive_c's $(wc -l <"$out/files-after.txt") files and the registry as they were"
+}
