@@ -11,8 +11,9 @@
 
 #include "child_process.h"
 #include "client_watch.h"
+#include "listening_peer.h"
 #include "snapshot_stream.h"
-#include "test_peer.h"
+#include "test_files.h"
 
 using namespace std::chrono_literals;
 using namespace test_support;
@@ -26,9 +27,7 @@ const std::string new_entity = "New entity added!\n";
 class HostileServer : public ::testing::Test {
  protected:
   void SetUp() override {
-    peer = std::make_unique<TestPeer>([this](std::chrono::milliseconds time) {
-      if (client) collect_output(*client, time);
-    });
+    peer = std::make_unique<ListeningPeer>(ListenOptions{client_port});
     client = std::make_unique<ChildProcess>(std::vector<std::string>{build_dir() + "/quorvale"},
                                             std::vector<std::string>{"SDL_VIDEODRIVER=dummy"},
                                             source_dir());
@@ -47,7 +46,7 @@ class HostileServer : public ::testing::Test {
   void expect_frames_go_on() { EXPECT_TRUE(keeps_drawing(*client, 10, 10s)) << client->err(); }
 
   std::unique_ptr<ChildProcess> client;
-  std::unique_ptr<TestPeer> peer;
+  std::unique_ptr<ListeningPeer> peer;
 };
 
 // A record whose every field may be absurd.
@@ -190,7 +189,7 @@ TEST_F(HostileServer, AResetInTheMiddleOfAMessageDropsThatMessageOnly) {
   ASSERT_TRUE(shows_markers(*client, 1, 30s));
   peer->reset_connection();
   expect_frames_go_on();
-  EXPECT_FALSE(peer->another_connection_waiting()) << "the client tried to connect again";
+  EXPECT_FALSE(peer->connection_waiting()) << "the client tried to connect again";
   expect_clean_end(*client);
   EXPECT_EQ(client->out(), whole_run_output(new_entity + marker_output(1)));
 }
@@ -198,7 +197,7 @@ TEST_F(HostileServer, AResetInTheMiddleOfAMessageDropsThatMessageOnly) {
 TEST_F(HostileServer, AServerThatAcceptsAndClosesAtOnceLeavesTheMapRunning) {
   peer->close_connection();
   expect_frames_go_on();
-  EXPECT_FALSE(peer->another_connection_waiting()) << "the client tried to connect again";
+  EXPECT_FALSE(peer->connection_waiting()) << "the client tried to connect again";
   expect_clean_end(*client);
   EXPECT_EQ(client->out(), whole_run_output(""));
 }

@@ -9,6 +9,7 @@
 
 #include "child_process.h"
 #include "client_output.h"
+#include "scratch_folder.h"
 #include "test_files.h"
 
 using namespace std::chrono_literals;
