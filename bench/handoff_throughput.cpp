@@ -42,7 +42,7 @@ double network_thread_cpu(io_service& io) {
 }
 
 // Writes numbered messages until the time is up; returns how many.
-uint32_t stream_messages(int peer) {
+uint32_t stream_messages(ListeningPeer& server) {
   static unsigned char buffer[batch * snapshot_message_size];
   for (uint32_t i = 0; i < batch; ++i)
     std::memcpy(buffer + i * snapshot_message_size, sequenced_message(i).bytes,
@@ -52,7 +52,7 @@ uint32_t stream_messages(int peer) {
   while (clock_type::now() < end) {
     for (uint32_t i = 0; i < batch; ++i)
       stamp_sequence(buffer + i * snapshot_message_size, sent + i);
-    if (!send_all(peer, buffer, sizeof buffer)) break;
+    if (!server.send(buffer, sizeof buffer)) break;
     sent += batch;
   }
   return sent;
@@ -61,12 +61,11 @@ uint32_t stream_messages(int peer) {
 }  // namespace
 
 int main() {
-  loopback_socket server(true);
+  ListeningPeer server;
   io_service io;
   tcp_client client(io, endpoints_of({server.endpoint()}));
   boost::thread network_thread = start_network_thread(io);
-  const int peer = server.accept_within();
-  if (peer < 0) {
+  if (!server.accept_client(deadline)) {
     std::fprintf(stderr, "the client did not connect\n");
     client.request_close();
     network_thread.join();
@@ -78,7 +77,7 @@ int main() {
   uint32_t sent = 0;
   const auto start = clock_type::now();
   std::thread writer([&] {
-    sent = stream_messages(peer);
+    sent = stream_messages(server);
     streaming = false;
   });
 
@@ -109,7 +108,7 @@ int main() {
   const double cpu_quiet = network_thread_cpu(io) - cpu_quiet_start;
   client.request_close();
   network_thread.join();
-  ::close(peer);
+  server.close_connection();
 
   const double seconds = duration<double>(send_time).count();
   std::printf("messages written in %.0f s: %u (%.0f per second, %.1f MB/s)\n", seconds, sent,

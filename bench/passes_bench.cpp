@@ -4,15 +4,16 @@
 
 #include <SDL/SDL.h>
 #include <benchmark/benchmark.h>
-#include <stdlib.h>
-#include <unistd.h>
 
 #include <cstdint>
 #include <cstdlib>
+#include <optional>
+#include <stdexcept>
 
 #include "core/frame_loop.h"
 #include "core/shot_pass.h"
 #include "core/world.h"
+#include "scratch_folder.h"
 #include "units/clock.h"
 #include "units/picture.h"
 #include "units/shot.h"
@@ -104,29 +105,22 @@ void BM_ShotPassAllEnding(benchmark::State& state) {
   game_ticks = read_bench_now;
   std::srand(1);
   const bool picture_found = state.range(0) != 0;
-  char home[4096];
-  char empty_folder[] = "/tmp/quorvale-bench-XXXXXX";
-  if (!getcwd(home, sizeof home) || !mkdtemp(empty_folder)) {
-    state.SkipWithError("cannot make a folder without gfx/");
+  std::optional<test_support::ScratchFolder> no_gfx;
+  try {
+    if (!picture_found) no_gfx.emplace("quorvale-bench", test_support::ScratchFolder::Entry::enter);
+  } catch (const std::runtime_error& failure) {
+    state.SkipWithError(failure.what());
     return;
   }
-  const char* pass_folder = picture_found ? home : empty_folder;
   for (auto _ : state) {
     state.PauseTiming();
     world.clear();
     list_shots(0, 1);  // aimed at its own start: ends on its first step
     bench_now += 50;
-    const bool entered = chdir(pass_folder) == 0;
     state.ResumeTiming();
-    if (!entered) {
-      state.SkipWithError("cannot enter the pass's folder");
-      break;
-    }
     run_shot_pass();
   }
-  if (chdir(home) != 0) state.SkipWithError("cannot return to the starting folder");
   world.clear();
-  rmdir(empty_folder);
 }
 BENCHMARK(BM_ShotPassAllEnding)->Arg(1)->Arg(0)->Unit(benchmark::kMicrosecond);
 

@@ -1,5 +1,6 @@
 /*
- * A temporary folder a fuzz target fills once and runs its inputs in.
+ * A temporary folder a fuzz target fills once and runs its inputs in: the test kit's
+ * ScratchFolder (tests/support/scratch_folder.h), one for the whole process.
  *
  * The game opens its files by paths relative to the working directory ("gfx\\tank.png"),
  * so a target writes its own small files here and enters the folder for the length of
@@ -11,7 +12,10 @@
 
 #include <string>
 
-// Creates the folder (under $TMPDIR, else /tmp); exits with one line if it cannot.
+#include "tests/support/scratch_folder.h"
+
+// Creates the folder (under the system's temporary folder: $TMPDIR, else /tmp); exits
+// with one line if it cannot.
 void make_scratch_folder(const char* target_name);
 
 // The folder's absolute path.
@@ -26,11 +30,12 @@ void write_scratch_file(const std::string& relative_path, const std::string& byt
 // LLVMFuzzerInitialize with that function's arguments.
 void keep_findings_in_start_folder(int* argc, char*** argv);
 
-// Inside the scratch folder from construction to destruction.
+// Inside the scratch folder from construction to destruction; exits with one line if it
+// cannot enter it.
 class InScratchFolder {
  public:
   InScratchFolder();
-  ~InScratchFolder();
-  InScratchFolder(const InScratchFolder&) = delete;
-  InScratchFolder& operator=(const InScratchFolder&) = delete;
+
+ private:
+  test_support::FolderEntry entry_;
 };

@@ -1,9 +1,10 @@
 #include <SDL/SDL.h>
-#include <unistd.h>
 
+#include <cstdio>
 #include <string>
 
 #include "game_fixture.h"
+#include "scratch_folder.h"
 #include "units/terrain.h"
 
 // The map must read as raw 0x00RRGGBB whatever the display's depth.
@@ -24,12 +25,13 @@ TEST_P(TerrainLayoutTest, LandAndWaterReadAsTheirExactColoursAtEveryDisplayDepth
                SDL_MapRGB(painted->format, 0, 128, 255));
   SDL_FillRect(painted, const_cast<SDL_Rect*>(&rock_cell),
                SDL_MapRGB(painted->format, 128, 128, 1));
-  const std::string file = "/tmp/quorvale-terrain-" + std::to_string(getpid()) + ".bmp";
+  const test_support::ScratchFolder folder("quorvale-terrain");
+  const std::string file = folder.file("painted.bmp");
   ASSERT_EQ(SDL_SaveBMP(painted, file.c_str()), 0);
   SDL_FreeSurface(painted);
 
   SDL_Surface* map = load_terrain_map(file.c_str());
-  unlink(file.c_str());
+  std::remove(file.c_str());
   ASSERT_NE(map, nullptr);
   EXPECT_EQ(map_pixel(map, 0, 0), land_pixel);
   EXPECT_EQ(map_pixel(map, 1, 0), water_pixel);

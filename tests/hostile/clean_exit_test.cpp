@@ -11,8 +11,10 @@
 
 #include "child_process.h"
 #include "client_watch.h"
+#include "listening_peer.h"
+#include "scratch_folder.h"
 #include "snapshot_stream.h"
-#include "test_peer.h"
+#include "test_files.h"
 #include "virtual_display.h"
 
 using namespace std::chrono_literals;
@@ -73,9 +75,7 @@ class CleanExit : public ::testing::Test {
     ASSERT_EQ(access(valgrind, X_OK), 0)
         << "the leak check needs valgrind (scripts/test installs it)";
 #endif
-    peer = std::make_unique<TestPeer>([this](std::chrono::milliseconds time) {
-      if (client) collect_output(*client, time);
-    });
+    peer = std::make_unique<ListeningPeer>(ListenOptions{client_port});
   }
 
   // Starts the checked client and takes its connection.
@@ -88,7 +88,7 @@ class CleanExit : public ::testing::Test {
   }
 
   std::unique_ptr<ChildProcess> client;
-  std::unique_ptr<TestPeer> peer;
+  std::unique_ptr<ListeningPeer> peer;
 };
 
 }  // namespace
@@ -139,12 +139,10 @@ TEST_F(CleanExit, ShotsAndExplosionsInFlightAtTheQuitLeaveNothingBehind) {
 }
 
 TEST_F(CleanExit, AStartThatCannotFindTheMapLeavesNothingBehind) {
-  char folder[] = "/tmp/quorvale-no-gfx-XXXXXX";
-  ASSERT_NE(mkdtemp(folder), nullptr);
-  client = start_checked_client({"SDL_VIDEODRIVER=dummy"}, folder);
+  const ScratchFolder no_gfx("quorvale-no-gfx");
+  client = start_checked_client({"SDL_VIDEODRIVER=dummy"}, no_gfx.path());
   // The client's own failure status; the leak checker's would be 99.
   EXPECT_EQ(client->wait_for_exit(60s), 1) << client->err();
-  rmdir(folder);
   EXPECT_NE(client->err().find("cannot load the map picture"), std::string::npos) << client->err();
   EXPECT_EQ(sanitizer_report(client->err()), "");
   expect_checker_ran(*client);

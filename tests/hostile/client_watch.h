@@ -12,12 +12,16 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdint>
 #include <string>
 
 #include "child_process.h"
 #include "client_output.h"
 
 namespace test_support {
+
+// The port the client connects to, where the tests' server listens.
+constexpr uint16_t client_port = 21000;
 
 // The voluntary context switches of the process's main thread so far, or -1 once the
 // process is gone.

@@ -13,9 +13,10 @@
 #include "child_process.h"
 #include "client_watch.h"
 #include "damaged_picture.h"
+#include "listening_peer.h"
+#include "scratch_folder.h"
 #include "snapshot_stream.h"
 #include "test_files.h"
-#include "test_peer.h"
 
 using namespace std::chrono_literals;
 using namespace test_support;
@@ -29,9 +30,7 @@ const std::string new_entity = "New entity added!\n";
 class HostileServer : public ::testing::Test {
  protected:
   void SetUp() override {
-    peer = std::make_unique<TestPeer>([this](std::chrono::milliseconds time) {
-      if (client) collect_output(*client, time);
-    });
+    peer = std::make_unique<ListeningPeer>(ListenOptions{client_port});
     client = std::make_unique<ChildProcess>(std::vector<std::string>{build_dir() + "/quorvale"},
                                             std::vector<std::string>{"SDL_VIDEODRIVER=dummy"},
                                             source_dir());
@@ -50,7 +49,7 @@ class HostileServer : public ::testing::Test {
   void expect_frames_go_on() { EXPECT_TRUE(keeps_drawing(*client, 10, 10s)) << client->err(); }
 
   std::unique_ptr<ChildProcess> client;
-  std::unique_ptr<TestPeer> peer;
+  std::unique_ptr<ListeningPeer> peer;
 };
 
 // A record whose every field may be absurd.
@@ -193,7 +192,7 @@ TEST_F(HostileServer, AResetInTheMiddleOfAMessageDropsThatMessageOnly) {
   ASSERT_TRUE(shows_markers(*client, 1, 30s));
   peer->reset_connection();
   expect_frames_go_on();
-  EXPECT_FALSE(peer->another_connection_waiting()) << "the client tried to connect again";
+  EXPECT_FALSE(peer->connection_waiting()) << "the client tried to connect again";
   expect_clean_end(*client);
   EXPECT_EQ(client->out(), whole_run_output(new_entity + marker_output(1)));
 }
@@ -201,7 +200,7 @@ TEST_F(HostileServer, AResetInTheMiddleOfAMessageDropsThatMessageOnly) {
 TEST_F(HostileServer, AServerThatAcceptsAndClosesAtOnceLeavesTheMapRunning) {
   peer->close_connection();
   expect_frames_go_on();
-  EXPECT_FALSE(peer->another_connection_waiting()) << "the client tried to connect again";
+  EXPECT_FALSE(peer->connection_waiting()) << "the client tried to connect again";
   expect_clean_end(*client);
   EXPECT_EQ(client->out(), whole_run_output(""));
 }
@@ -217,23 +216,18 @@ TEST(HostilePictures, ADamagedUnitPictureIsToldInOneLineAndTheGameGoesOn) {
   ScratchFolder game;
   std::filesystem::copy(source_dir() + "/gfx", game.file("gfx"));
   ASSERT_TRUE(write_file(game.file("gfx/tank.png"), png_with_an_overlong_chunk()));
-  std::unique_ptr<ChildProcess> client;
-  TestPeer peer([&client](std::chrono::milliseconds time) {
-    if (client) collect_output(*client, time);
-  });
-  client = std::make_unique<ChildProcess>(std::vector<std::string>{build_dir() + "/quorvale"},
-                                          std::vector<std::string>{"SDL_VIDEODRIVER=dummy"},
-                                          game.path());
+  ListeningPeer peer(ListenOptions{client_port});
+  ChildProcess client({build_dir() + "/quorvale"}, {"SDL_VIDEODRIVER=dummy"}, game.path());
   ASSERT_TRUE(peer.accept_client(20s)) << "the client never connected";
   constexpr int16_t tank = 1;
   ASSERT_TRUE(peer.send(
       snapshot_message(2, {record(300, 200, 0, 0, tank, 1), record(340, 200, 0, 0, airplane, 2)})));
   // The reader that ignored its short reads froze the game here, at the first tank.
-  ASSERT_TRUE(client->wait_for_stderr("drawing a plain marker instead\n", 20s)) << client->err();
-  EXPECT_EQ(lines_of(client->err()).size(), 1u) << client->err();
-  EXPECT_NE(client->err().find("gfx/tank.png is damaged (chunk bKGD at byte 33"), std::string::npos)
-      << client->err();
-  EXPECT_TRUE(keeps_drawing(*client, 10, 10s)) << client->err();
-  EXPECT_EQ(lines_in(client->out(), "New entity added!"), 2u) << client->out();
-  expect_clean_end(*client);
+  ASSERT_TRUE(client.wait_for_stderr("drawing a plain marker instead\n", 20s)) << client.err();
+  EXPECT_EQ(lines_of(client.err()).size(), 1u) << client.err();
+  EXPECT_NE(client.err().find("gfx/tank.png is damaged (chunk bKGD at byte 33"), std::string::npos)
+      << client.err();
+  EXPECT_TRUE(keeps_drawing(client, 10, 10s)) << client.err();
+  EXPECT_EQ(lines_in(client.out(), "New entity added!"), 2u) << client.out();
+  expect_clean_end(client);
 }

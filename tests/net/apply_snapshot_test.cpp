@@ -2,22 +2,22 @@
 
 #include "net/apply_snapshot.h"
 
-#include <stdlib.h>
-#include <unistd.h>
-
 #include <algorithm>
+#include <filesystem>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "core/world.h"
 #include "game_fixture.h"
+#include "scratch_folder.h"
 #include "units/unit.h"
 #include "units/unit_types.h"
 #include "view/player.h"
 
 using test_support::listed_ids;
 using test_support::record;
+using test_support::ScratchFolder;
 using ::testing::internal::CaptureStderr;
 using ::testing::internal::CaptureStdout;
 using ::testing::internal::GetCapturedStderr;
@@ -184,16 +184,16 @@ TEST_F(ApplySnapshot, TypeWithoutARowMovesLikeAnUnknownEnemyAndKeepsItsNumber) {
 }
 
 TEST_F(ApplySnapshot, UnitWhosePictureCannotBeLoadedIsStillDrawable) {
-  char folder[] = "/tmp/quorvale-no-gfx-XXXXXX";
-  ASSERT_NE(mkdtemp(folder), nullptr);
-  char* const source_folder = getcwd(nullptr, 0);
-  ASSERT_EQ(chdir(folder), 0);
-  CaptureStderr();
-  const std::string lines = apply({record(1, tank, 0, 0), record(2, tank, 0, 0)});
-  const std::string errors = GetCapturedStderr();
-  EXPECT_EQ(chdir(source_folder), 0);
-  free(source_folder);
-  rmdir(folder);
+  const std::filesystem::path source_folder = std::filesystem::current_path();
+  std::string lines, errors;
+  {
+    const ScratchFolder no_gfx("quorvale-no-gfx", ScratchFolder::Entry::enter);
+    ASSERT_TRUE(std::filesystem::equivalent(std::filesystem::current_path(), no_gfx.path()));
+    CaptureStderr();
+    lines = apply({record(1, tank, 0, 0), record(2, tank, 0, 0)});
+    errors = GetCapturedStderr();
+  }
+  EXPECT_EQ(std::filesystem::current_path(), source_folder);
 
   EXPECT_EQ(lines, added + added);
   ASSERT_EQ(world.units.size(), 2u);

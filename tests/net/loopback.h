@@ -1,31 +1,25 @@
 /*
- * Real sockets on 127.0.0.1 for the connection tests, and the client under test.
+ * The connection tests' peers on 127.0.0.1, and the client under test.
  *
- * loopback_socket is a plain POSIX socket at a port the system picks; the test accepts
- * and writes on it by hand, so the client reads from a real peer. pending_connect_target
- * is an address whose connect neither succeeds nor fails. Sequenced messages let a
- * reader tell a whole message from a torn or misframed one. Every wait here has a
- * deadline and returns what it saw, so a fault fails a test rather than hanging it.
- * running_client owns an io_service, a tcp_client on it and the network thread, and
- * stops them however the test ended.
+ * The peer is the kit's ListeningPeer: the test accepts and writes on it by hand, so the
+ * client reads from a real peer. pending_connect_target is an address whose connect
+ * neither succeeds nor fails. Sequenced messages let a reader tell a whole message from a
+ * torn or misframed one. Every wait here has a deadline and returns what it saw, so a
+ * fault fails a test rather than hanging it. running_client owns an io_service, a
+ * tcp_client on it and the network thread, and stops them however the test ended.
  */
 #pragma once
-
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
+#include <deque>
 #include <iterator>
 #include <memory>
 #include <thread>
 #include <vector>
 
+#include "listening_peer.h"
 #include "net/network_thread.h"
 #include "net/snapshot_format.h"
 #include "net/tcp_client.h"
@@ -33,114 +27,42 @@
 namespace loopback {
 
 using std::chrono::milliseconds;
+using test_support::ClosedPort;
+using test_support::ListeningPeer;
+using test_support::ListenOptions;
 using clock_type = std::chrono::steady_clock;
 
 // Long enough for a loaded machine, short enough that a fault fails rather than hangs.
 constexpr milliseconds deadline{5000};
-
-// Waits until `fd` is ready for `events`, at most `timeout`.
-inline bool wait_for(int fd, short events, milliseconds timeout) {
-  pollfd p{fd, events, 0};
-  return ::poll(&p, 1, static_cast<int>(timeout.count())) == 1;
-}
-
-// The endpoint 127.0.0.1:port as the client takes it.
-inline boost::asio::ip::tcp::endpoint endpoint_at(uint16_t port) {
-  return {boost::asio::ip::address_v4::loopback(), port};
-}
 
 // An endpoint list of the given endpoints, in that order, as resolution would give it.
 inline endpoint_list endpoints_of(const std::vector<boost::asio::ip::tcp::endpoint>& endpoints) {
   return endpoint_list::create(endpoints.begin(), endpoints.end(), "127.0.0.1", "21000");
 }
 
-// A TCP socket bound to 127.0.0.1 at a free port; listening only if asked.
-class loopback_socket {
- public:
-  explicit loopback_socket(bool listening, int backlog = 4) {
-    fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    socklen_t length = sizeof address;
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-    port = ntohs(address.sin_port);
-    if (listening) ::listen(fd, backlog);
-  }
-  ~loopback_socket() { ::close(fd); }
-  loopback_socket(const loopback_socket&) = delete;
-  loopback_socket& operator=(const loopback_socket&) = delete;
-
-  boost::asio::ip::tcp::endpoint endpoint() const { return endpoint_at(port); }
-
-  // Accepts one connection within `timeout`; -1 if none came.
-  int accept_within(milliseconds timeout = deadline) {
-    if (!wait_for(fd, POLLIN, timeout)) return -1;
-    const int peer = ::accept(fd, nullptr, nullptr);
-    if (peer >= 0) {
-      const int on = 1;
-      ::setsockopt(peer, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
-    }
-    return peer;
-  }
-
-  // True if a connection is waiting to be accepted right now.
-  bool has_waiting_connection() { return wait_for(fd, POLLIN, milliseconds(0)); }
-
-  int fd;
-  uint16_t port;
-};
-
 // A listener nobody accepts from, filled until a connect to it stays pending: its
-// accept queue is full, so the kernel drops further SYNs and the connect just waits.
+// accept queue is full, so the kernel drops further connects and they just wait.
 class pending_connect_target {
  public:
-  pending_connect_target() : listener(true, 0) {
+  pending_connect_target() {
     for (int tries = 0; tries < 16 && !filled; ++tries) {
-      const int filler = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
-      const sockaddr_in address = to_sockaddr(listener.port);
-      ::connect(filler, reinterpret_cast<const sockaddr*>(&address), sizeof address);
-      fillers.push_back(filler);
+      fillers.emplace_back(io);
+      const auto connected = std::make_shared<bool>(false);
+      fillers.back().async_connect(
+          listener.endpoint(),
+          [connected](const boost::system::error_code&) { *connected = true; });
       // A connect that has not completed in 200 ms is being dropped, not refused.
-      filled = !wait_for(filler, POLLOUT, milliseconds(200));
+      io.restart();
+      io.run_for(milliseconds(200));
+      filled = !*connected;
     }
   }
-  ~pending_connect_target() {
-    for (int filler : fillers) ::close(filler);
-  }
 
-  loopback_socket listener;
-  std::vector<int> fillers;
+  ListeningPeer listener{ListenOptions{0, 0}};
+  boost::asio::io_context io;
+  std::deque<boost::asio::ip::tcp::socket> fillers;
   bool filled = false;
-
- private:
-  static sockaddr_in to_sockaddr(uint16_t port) {
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = htons(port);
-    return address;
-  }
 };
-
-// Writes all `size` bytes to `fd`; false if the connection failed.
-inline bool send_all(int fd, const void* bytes, std::size_t size) {
-  const char* at = static_cast<const char*>(bytes);
-  while (size > 0) {
-    const ssize_t sent = ::send(fd, at, size, MSG_NOSIGNAL);
-    if (sent <= 0) return false;
-    at += sent;
-    size -= static_cast<std::size_t>(sent);
-  }
-  return true;
-}
-
-// True if the peer of `fd` closes its end within `timeout` (a read then sees the end).
-inline bool peer_closes_within(int fd, milliseconds timeout = deadline) {
-  char byte;
-  return wait_for(fd, POLLIN, timeout) && ::recv(fd, &byte, 1, MSG_DONTWAIT) == 0;
-}
 
 // One message of the given records, its count byte as given; bytes 1..7 and the bytes
 // after the last record hold `filler` (the client must ignore them).

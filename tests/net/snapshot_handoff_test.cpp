@@ -49,24 +49,21 @@ SnapshotMessage message_of(const std::vector<UnitRecord>& records) {
 
 // The peer and a client connected to it.
 struct connected_pair {
-  loopback_socket server{true};
+  ListeningPeer server;
   running_client client{endpoints_of({server.endpoint()})};
-  int peer = server.accept_within();
-  ~connected_pair() {
-    if (peer >= 0) ::close(peer);
-  }
+  bool connected = server.accept_client(deadline);
 };
 
 }  // namespace
 
 TEST(SnapshotHandoff, MessageArrivingOneByteAtATimeIsTakenOnceWhole) {
   connected_pair link;
-  ASSERT_GE(link.peer, 0) << "the client never connected";
+  ASSERT_TRUE(link.connected) << "the client never connected";
   const auto records = numbered_records(5, 40);
   const SnapshotMessage message = message_of(records);
   taken_snapshot taken;
   for (std::size_t i = 0; i < snapshot_message_size; ++i) {
-    ASSERT_TRUE(send_all(link.peer, message.bytes + i, 1));
+    ASSERT_TRUE(link.server.send(message.bytes + i, 1));
     // Paced so the bytes arrive as separate pieces rather than one segment.
     std::this_thread::sleep_for(std::chrono::microseconds(100));
     if (i == snapshot_message_size - 2) {
@@ -81,12 +78,12 @@ TEST(SnapshotHandoff, MessageArrivingOneByteAtATimeIsTakenOnceWhole) {
 
 TEST(SnapshotHandoff, TwoMessagesInOneWriteAreReadAsTwoInOrder) {
   connected_pair link;
-  ASSERT_GE(link.peer, 0);
+  ASSERT_TRUE(link.connected);
   const auto first = numbered_records(3, 1), second = numbered_records(7, 100);
   unsigned char both[2 * snapshot_message_size];
   std::memcpy(both, message_of(first).bytes, snapshot_message_size);
   std::memcpy(both + snapshot_message_size, message_of(second).bytes, snapshot_message_size);
-  ASSERT_TRUE(send_all(link.peer, both, sizeof both));
+  ASSERT_TRUE(link.server.send(both, sizeof both));
 
   // The main thread may catch the first before the second replaces it; never anything else.
   taken_snapshot taken;
@@ -95,19 +92,19 @@ TEST(SnapshotHandoff, TwoMessagesInOneWriteAreReadAsTwoInOrder) {
     ASSERT_TRUE(link.client.take_within(taken));
   }
   EXPECT_TRUE(holds(taken, second));
-  ::shutdown(link.peer, SHUT_WR);
+  link.server.close_sending();
   EXPECT_TRUE(link.client.ends_within());
   EXPECT_FALSE(link.client.client->take_snapshot(taken.records, taken.count));
 }
 
 TEST(SnapshotHandoff, OnlyTheNewestOfThreeWaitingMessagesIsTaken) {
   connected_pair link;
-  ASSERT_GE(link.peer, 0);
+  ASSERT_TRUE(link.connected);
   const auto third = numbered_records(2, 300);
   for (const auto& records : {numbered_records(1, 100), numbered_records(4, 200), third})
-    ASSERT_TRUE(send_all(link.peer, message_of(records).bytes, snapshot_message_size));
+    ASSERT_TRUE(link.server.send(message_of(records).bytes, snapshot_message_size));
   // Once the peer has closed and the thread has ended, all three have been published.
-  ::shutdown(link.peer, SHUT_WR);
+  link.server.close_sending();
   ASSERT_TRUE(link.client.ends_within());
 
   taken_snapshot taken;
@@ -119,60 +116,59 @@ TEST(SnapshotHandoff, OnlyTheNewestOfThreeWaitingMessagesIsTaken) {
 
 TEST(SnapshotHandoff, CutShortStreamGivesOneSnapshotThenClosesForGood) {
   connected_pair link;
-  ASSERT_GE(link.peer, 0);
+  ASSERT_TRUE(link.connected);
   const auto records = numbered_records(63, 1);
   unsigned char stream[1500];
   std::memcpy(stream, message_of(records).bytes, snapshot_message_size);
   std::memset(stream + snapshot_message_size, 0x05, sizeof stream - snapshot_message_size);
-  ASSERT_TRUE(send_all(link.peer, stream, sizeof stream));
-  ::shutdown(link.peer, SHUT_WR);
+  ASSERT_TRUE(link.server.send(stream, sizeof stream));
+  link.server.close_sending();
 
   taken_snapshot taken;
   ASSERT_TRUE(link.client.take_within(taken));
   EXPECT_TRUE(holds(taken, records));
-  EXPECT_TRUE(peer_closes_within(link.peer)) << "the client kept its socket open";
+  EXPECT_TRUE(link.server.client_closed_within(deadline)) << "the client kept its socket open";
   EXPECT_TRUE(link.client.ends_within()) << "the network thread went on without a connection";
   EXPECT_FALSE(link.client.client->take_snapshot(taken.records, taken.count))
       << "the 476 bytes left over made a snapshot";
-  EXPECT_FALSE(link.server.has_waiting_connection()) << "the client reconnected";
+  EXPECT_FALSE(link.server.connection_waiting()) << "the client reconnected";
 }
 
 TEST(SnapshotHandoff, CloseWhileWaitingForTheFirstMessageEndsTheThread) {
   connected_pair link;
-  ASSERT_GE(link.peer, 0);
+  ASSERT_TRUE(link.connected);
   link.client.client->request_close();
   EXPECT_TRUE(link.client.ends_within());
-  EXPECT_TRUE(peer_closes_within(link.peer));
+  EXPECT_TRUE(link.server.client_closed_within(deadline));
   taken_snapshot taken;
   EXPECT_FALSE(link.client.client->take_snapshot(taken.records, taken.count));
 }
 
 TEST(SnapshotHandoff, RefusingFirstAddressIsPassedOverForTheSecond) {
-  loopback_socket refusing(false);  // bound, never listening: a connect gets a reset
-  loopback_socket server(true);
+  ClosedPort refusing;  // bound, never listening: a connect gets a reset
+  ListeningPeer server;
   running_client client(endpoints_of({refusing.endpoint(), server.endpoint()}));
-  const int peer = server.accept_within();
-  ASSERT_GE(peer, 0) << "the client did not go on to the second address";
+  ASSERT_TRUE(server.accept_client(deadline)) << "the client did not go on to the second address";
   const auto records = numbered_records(3, 9);
-  ASSERT_TRUE(send_all(peer, message_of(records).bytes, snapshot_message_size));
+  ASSERT_TRUE(server.send(message_of(records).bytes, snapshot_message_size));
   taken_snapshot taken;
   ASSERT_TRUE(client.take_within(taken));
   EXPECT_TRUE(holds(taken, records));
-  ::close(peer);
+  server.close_connection();
 }
 
 TEST(SnapshotHandoff, QuittingDuringAConnectTriesNoFurtherAddress) {
   pending_connect_target pending;
   ASSERT_TRUE(pending.filled) << "could not make a connect that stays pending on loopback";
-  loopback_socket second(true);
+  ListeningPeer second;
   running_client client(endpoints_of({pending.listener.endpoint(), second.endpoint()}));
   client.client->request_close();
   EXPECT_TRUE(client.ends_within()) << "the join would hang at shutdown";
-  EXPECT_FALSE(second.has_waiting_connection()) << "connected to the next address after close";
+  EXPECT_FALSE(second.connection_waiting()) << "connected to the next address after close";
 }
 
 TEST(SnapshotHandoff, EveryAddressFailingOrNoneEndsTheThreadAlone) {
-  loopback_socket refusing(false);
+  ClosedPort refusing;
   for (const endpoint_list& endpoints : {endpoint_list(), endpoints_of({refusing.endpoint()})}) {
     running_client client(endpoints);
     EXPECT_TRUE(client.ends_within()) << endpoints.size() << " addresses";
@@ -183,7 +179,7 @@ TEST(SnapshotHandoff, EveryAddressFailingOrNoneEndsTheThreadAlone) {
 
 TEST(SnapshotHandoff, CountByteAloneDecidesWhichRecordsAreTaken) {
   connected_pair link;
-  ASSERT_GE(link.peer, 0);
+  ASSERT_TRUE(link.connected);
   const auto full = numbered_records(63, 500);
   const auto first = [&](int n) { return std::vector<UnitRecord>(full.begin(), full.begin() + n); };
   struct case_row {
@@ -198,7 +194,7 @@ TEST(SnapshotHandoff, CountByteAloneDecidesWhichRecordsAreTaken) {
     // Filler in bytes 1..7 and after the last record: ignored whatever it is.
     const auto filler = static_cast<unsigned char>(~row.count_byte);
     const SnapshotMessage message = message_of(first(listed), row.count_byte, filler);
-    ASSERT_TRUE(send_all(link.peer, message.bytes, snapshot_message_size));
+    ASSERT_TRUE(link.server.send(message.bytes, snapshot_message_size));
     taken_snapshot taken;
     ASSERT_TRUE(link.client.take_within(taken)) << int(row.count_byte);
     EXPECT_EQ(taken.count, row.expected_count) << int(row.count_byte);
@@ -210,7 +206,7 @@ TEST(SnapshotHandoff, CountByteAloneDecidesWhichRecordsAreTaken) {
 
 TEST(NetworkThread, HandlerThatThrowsEndsTheThreadWithOneLine) {
   connected_pair link;
-  ASSERT_GE(link.peer, 0);
+  ASSERT_TRUE(link.connected);
   ::testing::internal::CaptureStderr();
   boost::asio::post(link.client.io, [] { throw std::runtime_error("socket close failed"); });
   const bool ended = link.client.ends_within();
@@ -225,12 +221,12 @@ TEST(NetworkThread, HandlerThatThrowsEndsTheThreadWithOneLine) {
 
 TEST(SnapshotHandoff, StreamTakenWhileArrivingIsNeverTornNorOutOfOrder) {
   connected_pair link;
-  ASSERT_GE(link.peer, 0);
+  ASSERT_TRUE(link.connected);
   constexpr uint32_t sent = 3000;
   std::thread server([&] {
     for (uint32_t sequence = 0; sequence < sent; ++sequence)
-      if (!send_all(link.peer, sequenced_message(sequence).bytes, snapshot_message_size)) break;
-    ::shutdown(link.peer, SHUT_WR);
+      if (!link.server.send(sequenced_message(sequence).bytes, snapshot_message_size)) break;
+    link.server.close_sending();
   });
   // Take as often as possible while the network thread publishes.
   int64_t last = -1;

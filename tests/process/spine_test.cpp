@@ -1,16 +1,17 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <stdlib.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 
 #include "child_process.h"
 #include "client_output.h"
 #include "damaged_picture.h"
+#include "scratch_folder.h"
 #include "test_files.h"
 
 using namespace std::chrono_literals;
@@ -59,7 +60,7 @@ TEST(Client, SaysInOneLineWhereTheMapShouldBeWhenRunFromTheWrongFolder) {
 
 TEST(Client, RefusesADamagedMapInOneLineWithoutSendingThePlayerToAnotherFolder) {
   ScratchFolder game;
-  ASSERT_EQ(mkdir(game.file("gfx").c_str(), 0700), 0);
+  std::filesystem::create_directory(game.file("gfx"));
   ASSERT_TRUE(test_support::write_file(game.file("gfx/map1.png"),
                                        test_support::png_with_an_overlong_chunk()));
   ChildProcess client({client_path()}, {"SDL_VIDEODRIVER=dummy"}, game.path());

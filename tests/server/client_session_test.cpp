@@ -9,9 +9,13 @@
 #include <chrono>
 #include <cstring>
 
+#include "listening_peer.h"
+
 namespace {
 
 using boost::asio::ip::tcp;
+using test_support::ListeningPeer;
+using test_support::ListenOptions;
 
 constexpr std::size_t queue_limit = 4;
 constexpr uint32_t messages_offered = 300;
@@ -28,16 +32,17 @@ TEST(ClientSessionTest, AStalledClientLosesItsOldestWaitingMessagesAndGetsTheNew
   boost::asio::io_context io;
   // poll() stops an io_context that runs out of work; the test polls long after that.
   const auto keep_polling = boost::asio::make_work_guard(io);
-  tcp::acceptor acceptor(io, tcp::endpoint(boost::asio::ip::make_address("127.0.0.1"), 0));
-  tcp::socket reader(io);
-  reader.open(tcp::v4());
-  reader.set_option(boost::asio::socket_base::receive_buffer_size(4096));
-  reader.connect(acceptor.local_endpoint());
-  tcp::socket accepted = acceptor.accept();
-  accepted.set_option(boost::asio::socket_base::send_buffer_size(8192));
+  // The test reads as the client, through a receive buffer that fills after a few messages.
+  ListenOptions small_window;
+  small_window.receive_buffer_bytes = 4096;
+  ListeningPeer reader(small_window);
+  tcp::socket connection(io);
+  connection.connect(reader.endpoint());
+  ASSERT_TRUE(reader.accept_client(std::chrono::seconds(10)));
+  connection.set_option(boost::asio::socket_base::send_buffer_size(8192));
   bool ended = false;
   auto session = std::make_shared<ClientSession>(
-      std::move(accepted), queue_limit,
+      std::move(connection), queue_limit,
       [&](ClientSession&, const boost::system::error_code&) { ended = true; });
 
   for (uint32_t n = 0; n < messages_offered; ++n) {
@@ -49,15 +54,12 @@ TEST(ClientSessionTest, AStalledClientLosesItsOldestWaitingMessagesAndGetsTheNew
   // The reader wakes up and takes everything until the last message offered arrives.
   std::vector<uint32_t> received;
   std::vector<unsigned char> pending;
-  reader.non_blocking(true);
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
   while ((received.empty() || received.back() != messages_offered - 1) &&
          std::chrono::steady_clock::now() < deadline) {
     io.poll();
-    unsigned char chunk[4096];
-    boost::system::error_code error;
-    const std::size_t got = reader.read_some(boost::asio::buffer(chunk), error);
-    pending.insert(pending.end(), chunk, chunk + got);
+    const std::string chunk = reader.receive(4096, std::chrono::milliseconds(0));
+    pending.insert(pending.end(), chunk.begin(), chunk.end());
     while (pending.size() >= snapshot_message_size) {
       uint32_t number;
       std::memcpy(&number, pending.data(), sizeof number);
@@ -74,7 +76,7 @@ TEST(ClientSessionTest, AStalledClientLosesItsOldestWaitingMessagesAndGetsTheNew
   EXPECT_EQ(session->messages_sent() + session->messages_dropped(), messages_offered);
   EXPECT_FALSE(ended);
 
-  reader.close();
+  reader.close_connection();
   for (uint32_t n = 0; n < 100 && !ended; ++n) {
     session->deliver(numbered(n));
     io.run_for(std::chrono::milliseconds(5));

@@ -1,11 +1,7 @@
 // The command line: good values are read as given; bad ones, a missing or unusable
 // map, a bad replay file and a busy port each end the real program with one line.
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include "damaged_picture.h"
 #include "server/server_options.h"
@@ -118,18 +114,10 @@ TEST(ServerProgramTest, RefusesFilesItCannotUse) {
 TEST(ServerProgramTest, RefusesAPortInUse) {
   ScratchFolder scratch;
   ASSERT_TRUE(save_test_map(400, 300, scratch.file("map.bmp")));
-  const int listener = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t length = sizeof address;
-  ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-  ASSERT_EQ(listen(listener, 1), 0);
-  ASSERT_EQ(getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length), 0);
-  const std::string port = std::to_string(ntohs(address.sin_port));
+  const ListeningPeer busy;
+  const std::string port = std::to_string(busy.port());
   expect_refusal({"--port", port, "--map", scratch.file("map.bmp"), "--quiet", "--duration", "5"},
                  "already in use");
-  close(listener);
 }
 
 }  // namespace

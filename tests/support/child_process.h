@@ -2,17 +2,24 @@
  * A program run by a test: started with its own environment and working folder, its
  * stdout and stderr collected, signalled, and waited for with a deadline.
  *
- * Output goes to unnamed files, not pipes, so a chatty child never blocks on a full
- * pipe while the test is busy elsewhere; out() and err() read what it wrote so far.
- * The test's thread alone uses it. The destructor kills and reaps a child still
- * running, so a failing test never leaves a program behind.
+ * Output goes to files, not pipes, so a chatty child never blocks on a full pipe while
+ * the test is busy elsewhere; out() and err() read what it wrote so far. The test's
+ * thread alone uses it. The destructor kills and reaps a child still running, so a
+ * failing test never leaves a program behind.
+ *
+ * The waiting is common (child_process.cpp); starting, signalling, ending and reading
+ * the output are the platform's: child_process_posix.cpp (fork, exec, unnamed files in
+ * memory) or child_process_windows.cpp (CreateProcess, temporary files, console control
+ * events; see signal()).
  */
 #pragma once
 
 #include <sys/types.h>
 
 #include <chrono>
+#include <csignal>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -40,7 +47,10 @@ class ChildProcess {
   // end comes first.
   bool wait_until_listening(uint16_t port, std::chrono::milliseconds deadline);
 
-  // Sends a signal to the child, unless it has already been reaped.
+  // Sends a signal to the child, unless it has already been reaped. On Windows, SIGINT
+  // and SIGTERM send CTRL_BREAK_EVENT to the child's own process group (a console
+  // program's stop request; the default handler ends it as by a signal), and any other
+  // number ends it at once with TerminateProcess.
   void signal(int number) const;
 
   // Waits for the child to end and gives its exit status, or -1 if it did not end in
@@ -52,29 +62,29 @@ class ChildProcess {
   // Everything the child has written to stderr so far.
   const std::string& err() const;
   // The child's process id.
-  pid_t pid() const { return pid_; }
+  pid_t pid() const;
 
  private:
+  enum class Stream { out, err };
+  // What the platform keeps of the running child.
+  struct Platform;
+
   // Reaps the child if it has ended, without waiting; whether it has.
   bool has_exited();
+  // Kills a child still running and reaps it; its status is then -1.
+  void end_now();
+  // The status of a reaped child: its exit code, or -1 if a signal or end_now ended it.
+  int exit_status() const;
+  // Everything the child has written to `stream` so far.
+  std::string written_to(Stream stream) const;
 
   // Waits until `condition` holds; false if the deadline or the child's end comes first.
   template <typename Condition>
   bool wait_until(Condition condition, std::chrono::milliseconds deadline);
 
-  pid_t pid_ = -1;
-  int out_fd_ = -1;
-  int err_fd_ = -1;
-  bool exited_ = false;
-  int status_ = -1;
+  std::unique_ptr<Platform> platform_;
   mutable std::string out_;
   mutable std::string err_;
 };
-
-// The folder the tests run from: the source tree, where gfx/ is.
-std::string source_dir();
-
-// The build folder that holds the programs under test.
-std::string build_dir();
 
 }  // namespace test_support

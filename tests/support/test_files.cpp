@@ -1,24 +1,13 @@
 #include "test_files.h"
 
-#include <stdlib.h>
-
-#include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <stdexcept>
 
 namespace test_support {
 
-ScratchFolder::ScratchFolder() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "quorvale-test-XXXXXX").string();
-  if (!mkdtemp(pattern.data())) throw std::runtime_error("cannot make a folder like " + pattern);
-  path_ = pattern;
-}
+std::string source_dir() { return QUORVALE_SOURCE_DIR; }
 
-ScratchFolder::~ScratchFolder() {
-  std::error_code ignored;
-  std::filesystem::remove_all(path_, ignored);
-}
+std::string build_dir() { return QUORVALE_BUILD_DIR; }
 
 std::string read_file(const std::string& path) {
   std::ifstream file(path, std::ios::binary);

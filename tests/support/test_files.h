@@ -1,9 +1,6 @@
 /*
- * The files a test works with: a scratch folder of its own, whole files read and
- * written, and texts split into lines.
- *
- * A ScratchFolder is made fresh under the system's temporary folder and removed with
- * everything in it when it goes; it throws std::runtime_error if it cannot be made.
+ * The files a test works with: the source and build trees, whole files read and written,
+ * and texts split into lines. Scratch folders are in scratch_folder.h.
  */
 #pragma once
 
@@ -12,23 +9,11 @@
 
 namespace test_support {
 
-class ScratchFolder {
- public:
-  // Makes the folder.
-  ScratchFolder();
-  ~ScratchFolder();
-  ScratchFolder(const ScratchFolder&) = delete;
-  ScratchFolder& operator=(const ScratchFolder&) = delete;
+// The folder the tests run from: the source tree, where gfx/ is.
+std::string source_dir();
 
-  // The folder's path.
-  const std::string& path() const { return path_; }
-
-  // The path of a file named `name` inside the folder.
-  std::string file(const std::string& name) const { return path_ + "/" + name; }
-
- private:
-  std::string path_;
-};
+// The build folder that holds the programs under test.
+std::string build_dir();
 
 // The whole content of a file; empty if it cannot be read.
 std::string read_file(const std::string& path);

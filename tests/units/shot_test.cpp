@@ -1,14 +1,14 @@
 #include <SDL/SDL.h>
-#include <stdlib.h>
-#include <unistd.h>
 
 #include <cmath>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "core/shot_pass.h"
 #include "core/world.h"
 #include "game_fixture.h"
+#include "scratch_folder.h"
 #include "unit_builders.h"
 #include "units/shot.h"
 #include "view/draw_frame.h"
@@ -57,26 +57,6 @@ void expect_request(const ShotEvent& e, int16_t x, int16_t y) {
   EXPECT_EQ(e.target_x, x + 1);
   EXPECT_EQ(e.target_y, y + 1);
 }
-
-// Runs in a fresh empty folder (no gfx/) until destroyed, then goes back.
-class InEmptyFolder {
- public:
-  InEmptyFolder() {
-    char folder[] = "/tmp/quorvale-nogfx-XXXXXX";
-    if (!getcwd(back_, sizeof back_) || !mkdtemp(folder)) return;
-    folder_ = folder;
-    entered_ = chdir(folder) == 0;
-  }
-  ~InEmptyFolder() {
-    if (entered_ && chdir(back_) == 0) rmdir(folder_.c_str());
-  }
-  bool entered() const { return entered_; }
-
- private:
-  char back_[4096] = {};
-  std::string folder_;
-  bool entered_ = false;
-};
 
 }  // namespace
 
@@ -226,8 +206,9 @@ TEST_F(ShotFlight, ExtremeStartAndTargetGiveTheTruePathLength) {
 
 TEST_F(ShotFlight, AnExplosionWithoutItsPictureStillRunsItsCourseAndIsDrawn) {
   {
-    InEmptyFolder no_gfx;
-    ASSERT_TRUE(no_gfx.entered());
+    const test_support::ScratchFolder no_gfx("quorvale-nogfx",
+                                             test_support::ScratchFolder::Entry::enter);
+    ASSERT_TRUE(std::filesystem::equivalent(std::filesystem::current_path(), no_gfx.path()));
     listed_shot(projectile, 5, 0, 100, 200, 100, 200);
     advance(50);
     run_shot_pass();

@@ -1,11 +1,11 @@
 #include <SDL/SDL.h>
 #include <gtest/gtest.h>
-#include <stdlib.h>
-#include <unistd.h>
 
+#include <cstdio>
 #include <string>
 
 #include "game_fixture.h"
+#include "scratch_folder.h"
 #include "unit_builders.h"
 #include "units/terrain.h"
 #include "units/unit.h"
@@ -63,27 +63,23 @@ class TerrainAtDepth : public ::testing::TestWithParam<int> {
  protected:
   void SetUp() override {
     test_support::open_screen(GetParam());
-    char folder[] = "/tmp/quorvale-terrain-XXXXXX";
-    ASSERT_NE(mkdtemp(folder), nullptr);
-    temp_folder = folder;
     map = load_map(24);
     ASSERT_NE(map, nullptr);
   }
   void TearDown() override {
     if (map) SDL_FreeSurface(map);
-    rmdir(temp_folder.c_str());
     test_support::close_screen();
   }
 
   SDL_Surface* load_map(int source_depth) {
-    const std::string path = temp_folder + "/map" + std::to_string(source_depth) + ".bmp";
+    const std::string path = temp_folder.file("map" + std::to_string(source_depth) + ".bmp");
     write_map_file(path, source_depth);
     SDL_Surface* loaded = load_terrain_map(path.c_str());
-    unlink(path.c_str());
+    std::remove(path.c_str());
     return loaded;
   }
 
-  std::string temp_folder;
+  test_support::ScratchFolder temp_folder{"quorvale-terrain"};
   SDL_Surface* map = nullptr;
 };
 

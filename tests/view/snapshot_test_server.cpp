@@ -5,18 +5,15 @@
 // player drives is not put back), keeping the connection open until the client leaves.
 //
 //   snapshot_test_server [--port N] [--snapshots N]     (0 snapshots: never silent)
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
+#include <stdexcept>
 #include <thread>
 
+#include "listening_peer.h"
 #include "net/snapshot_format.h"
 
 namespace {
@@ -28,23 +25,8 @@ const UnitRecord units[] = {
 };
 constexpr int unit_count = sizeof units / sizeof units[0];
 
-// Writes the whole message; false once the client has gone.
-bool send_message(int client, const unsigned char* message) {
-  std::size_t sent = 0;
-  while (sent < snapshot_message_size) {
-    const ssize_t n = send(client, message + sent, snapshot_message_size - sent, MSG_NOSIGNAL);
-    if (n <= 0) return false;
-    sent += static_cast<std::size_t>(n);
-  }
-  return true;
-}
-
-// Waits until the client closes its end (the client itself never sends).
-void wait_for_close(int client) {
-  char byte;
-  while (recv(client, &byte, 1, 0) > 0) {
-  }
-}
+// Longer than any run of the test that starts this server.
+constexpr std::chrono::minutes patience{10};
 
 }  // namespace
 
@@ -56,32 +38,27 @@ int main(int argc, char** argv) {
     if (std::strcmp(argv[i], "--snapshots") == 0) snapshots = std::atol(argv[i + 1]);
   }
 
-  const int listener = socket(AF_INET, SOCK_STREAM, 0);
-  const int yes = 1;
-  setsockopt(listener, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_port = htons(static_cast<uint16_t>(port));
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  if (listener < 0 || bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-      listen(listener, 1) != 0) {
-    std::fprintf(stderr, "snapshot_test_server: cannot listen on port %d: %s\n", port,
-                 std::strerror(errno));
+  std::unique_ptr<test_support::ListeningPeer> server;
+  try {
+    test_support::ListenOptions options;
+    options.port = static_cast<uint16_t>(port);
+    options.backlog = 1;
+    server = std::make_unique<test_support::ListeningPeer>(options);
+  } catch (const std::runtime_error& failure) {
+    std::fprintf(stderr, "snapshot_test_server: %s\n", failure.what());
     return 1;
   }
   std::printf("listening on %d\n", port);
   std::fflush(stdout);
 
-  const int client = accept(listener, nullptr, nullptr);
-  if (client < 0) return 1;
+  if (!server->accept_client(patience)) return 1;
   SnapshotMessage message;
   encode_snapshot(units, unit_count, message.bytes);
   for (long sent = 0; snapshots == 0 || sent < snapshots; ++sent) {
-    if (!send_message(client, message.bytes)) return 0;
+    if (!server->send(message.bytes, snapshot_message_size)) return 0;
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
   }
-  wait_for_close(client);
-  close(client);
-  close(listener);
+  // The client itself never sends: it is waited for until it leaves.
+  server->client_closed_within(patience);
   return 0;
 }
