@@ -8,9 +8,9 @@ endif()
 # Asio's Windows code for Windows 10 and later, the oldest the package supports.
 add_compile_definitions(_WIN32_WINNT=0x0A00 WIN32_LEAN_AND_MEAN)
 link_libraries(ws2_32 mswsock)
-add_link_options(-static-libgcc -static-libstdc++ -Wl,--subsystem,console)
 # winpthread, which the posix compilers' C++ runtime needs, linked in too.
-link_libraries(-Wl,-Bstatic,--whole-archive -lwinpthread -Wl,--no-whole-archive,-Bdynamic)
+add_link_options(-static-libgcc -static-libstdc++ -Wl,--subsystem,console
+  -Wl,-Bstatic,--whole-archive -lwinpthread -Wl,--no-whole-archive,-Bdynamic)
 
 # windows_program(TARGET DESCRIPTION): the manifest, icon and version information of a program.
 function(windows_program target description)

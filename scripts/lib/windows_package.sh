@@ -40,7 +40,7 @@ windows_stage() {
   done
   cp "$deps/bin/SDL.dll" "$stage/"
   cp gfx/*.png "$stage/gfx/"
-  cp "$deps"/share/licenses/* "$stage/licences/"
+  cp -r "$deps"/share/licenses/. "$stage/licences/"
   sed -n '/^License: Expat$/,$p' debian/copyright | sed '1d; s/^ //; s/^\.$//' \
     >"$stage/licences/Quorvale.txt"
   cp /usr/share/doc/mingw-w64-common/copyright "$stage/licences/mingw-w64-runtime.txt"
@@ -105,7 +105,7 @@ package_windows() {
     echo "Windows package: makensis failed" >&2
     return 1
   }
-  windows_deps_sdl_source "$deps" | xargs -I{} cp {} dist/
+  windows_deps_sdl_source "$deps" | xargs -I{} install -m 644 {} dist/
   echo "Built dist/$name.zip ($(stat -c %s "dist/$name.zip") bytes) and" \
     "dist/$name-setup.exe ($(stat -c %s "dist/$name-setup.exe") bytes); SDL's source beside them"
   windows_imports "$stage"
