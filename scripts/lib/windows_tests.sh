@@ -160,8 +160,9 @@ windows_archives_missing() {
 }
 
 # The stage of scripts/test: the package built as a user builds it, then every check under
-# Wine on the display and in networks of their own. Skipped in one line where the upstream
-# archives are missing, except under CI, where that fails.
+# Wine, on a virtual display of its own (what other stages' windows hold down is not its)
+# and in networks of their own. Skipped in one line where the upstream archives are
+# missing, except under CI, where that fails.
 run_windows_stage() {
   local why
   if why=$(windows_archives_missing); then
@@ -171,16 +172,18 @@ run_windows_stage() {
   fi
   ensure_packages "${windows_test_packages[@]}" || return 1
   package_windows || return 1
-  local out name
-  out=$(mktemp -d)
-  name=$(windows_package_name)
-  (cd "$out" && unzip -q "$OLDPWD/dist/$name.zip") || return 1
-  windows_wine_setup "$out/wine" || { echo "wineboot failed"; return 1; }
   windows_build "exact_table" -DQUORVALE_TESTS=ON || return 1
-  windows_compare_exact build/tests/units/exact_table "$windows_build_dir/tests/units/exact_table.exe" "$out" ||
-    return 1
-  windows_game_end_to_end "$out/$name" "$out" || return 1
-  windows_server_serves_linux_client "$out/$name" "$out" || return 1
-  windows_installer_round_trip "dist/$name-setup.exe" "$out" || return 1
-  rm -rf "$out"
+  # A failing check ends the stage: errexit does not hold where a stage is called from.
+  (
+    out=$(mktemp -d) && name=$(windows_package_name) || exit 1
+    trap 'stop_display; wineserver -k 2>/dev/null; rm -rf "$out"' EXIT
+    start_display &&
+      (cd "$out" && unzip -q "$OLDPWD/dist/$name.zip") &&
+      windows_wine_setup "$out/wine" &&
+      windows_compare_exact build/tests/units/exact_table \
+        "$windows_build_dir/tests/units/exact_table.exe" "$out" &&
+      windows_game_end_to_end "$out/$name" "$out" &&
+      windows_server_serves_linux_client "$out/$name" "$out" &&
+      windows_installer_round_trip "dist/$name-setup.exe" "$out"
+  )
 }
