@@ -1,6 +1,7 @@
 #include <fcntl.h>
 #include <io.h>
 #include <sys/stat.h>
+#include <windows.h>
 
 #include <algorithm>
 #include <cctype>
@@ -18,6 +19,13 @@ constexpr const char* device_names[] = {"CON",  "PRN",  "AUX",  "NUL",  "CONIN$"
                                         "LPT4", "LPT5", "LPT6", "LPT7", "LPT8",   "LPT9"};
 
 bool is_regular(const struct _stat64& status) { return (status.st_mode & _S_IFMT) == _S_IFREG; }
+
+// Whether `path` names a folder, however it ends: the C runtime's _stat finds no folder whose
+// name ends in a separator, and opening one fails as if it were a file we may not read.
+bool is_folder(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
 
 }  // namespace
 
@@ -38,7 +46,8 @@ std::FILE* open_regular_file(const std::string& path, long long& size, FileFault
   // A device is opened, not read: CON would wait for the keyboard. Looked at before
   // opening, and the open file again, in case the path changed in between.
   struct _stat64 status = {};
-  if (names_a_device(path) || (_stat64(path.c_str(), &status) == 0 && !is_regular(status))) {
+  if (names_a_device(path) || is_folder(path) ||
+      (_stat64(path.c_str(), &status) == 0 && !is_regular(status))) {
     fault = FileFault::not_regular;
     return nullptr;
   }

@@ -377,9 +377,10 @@ windows_deps_sdl() {
   windows_deps_license SDL "$dir/COPYING"
 }
 
-# SDL_image, static, PNG only, linked to our static libpng rather than loading a DLL.
+# SDL_image, static, with the two kinds of picture the programs read, PNG and BMP (a
+# server's --map may be either), PNG linked to our static libpng rather than loaded as a DLL.
 windows_deps_sdl_image() {
-  local dir format formats=(bmp gif jpg lbm pcx pnm tga tif xcf xpm xv webp) disable=()
+  local dir format formats=(gif jpg lbm pcx pnm tga tif xcf xpm xv webp) disable=()
   dir=$(windows_deps_unpack "$(windows_deps_third_party)/$windows_deps_sdl_image_archive")
   windows_deps_our_patches "$dir" SDL_image
   for format in "${formats[@]}"; do disable+=(--disable-"$format"); done

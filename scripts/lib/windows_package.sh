@@ -19,6 +19,11 @@ windows_build() {
   for target in $1; do targets+=(--target "$target"); done
   shift
   deps=$(windows_deps_prefix) || return 1
+  # A tree configured against another prefix would keep linking that prefix's libraries,
+  # which pkg-config found once and CMake keeps in its cache.
+  if ! grep -qsx "QUORVALE_WINDOWS_DEPS:PATH=$deps" "$windows_build_dir/CMakeCache.txt"; then
+    rm -f "$windows_build_dir/CMakeCache.txt"
+  fi
   if ! { cmake -S . -B "$windows_build_dir" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
     -DQUORVALE_WINDOWS_DEPS="$deps" -DCMAKE_BUILD_TYPE=Release -DQUORVALE_BENCH=OFF "$@" &&
     cmake --build "$windows_build_dir" -j2 "${targets[@]}"; } >"$log" 2>&1; then

@@ -3,10 +3,11 @@
  *
  * The peer is the kit's ListeningPeer: the test accepts and writes on it by hand, so the
  * client reads from a real peer. pending_connect_target is an address whose connect
- * neither succeeds nor fails. Sequenced messages let a reader tell a whole message from a
- * torn or misframed one. Every wait here has a deadline and returns what it saw, so a
- * fault fails a test rather than hanging it. running_client owns an io_service, a
- * tcp_client on it and the network thread, and stops them however the test ended.
+ * neither succeeds nor fails, as Linux gives it (Windows refuses a connect to a full
+ * queue). Sequenced messages let a reader tell a whole message from a torn or misframed
+ * one. Every wait here has a deadline and returns what it saw, so a fault fails a test
+ * rather than hanging it. running_client owns an io_service, a tcp_client on it and the
+ * network thread, and stops them however the test ended.
  */
 #pragma once
 

@@ -157,16 +157,6 @@ TEST(SnapshotHandoff, RefusingFirstAddressIsPassedOverForTheSecond) {
   server.close_connection();
 }
 
-TEST(SnapshotHandoff, QuittingDuringAConnectTriesNoFurtherAddress) {
-  pending_connect_target pending;
-  ASSERT_TRUE(pending.filled) << "could not make a connect that stays pending on loopback";
-  ListeningPeer second;
-  running_client client(endpoints_of({pending.listener.endpoint(), second.endpoint()}));
-  client.client->request_close();
-  EXPECT_TRUE(client.ends_within()) << "the join would hang at shutdown";
-  EXPECT_FALSE(second.connection_waiting()) << "connected to the next address after close";
-}
-
 TEST(SnapshotHandoff, EveryAddressFailingOrNoneEndsTheThreadAlone) {
   ClosedPort refusing;
   for (const endpoint_list& endpoints : {endpoint_list(), endpoints_of({refusing.endpoint()})}) {

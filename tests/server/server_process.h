@@ -1,6 +1,6 @@
 /*
  * What the server's tests use to run the real quorvale-server: the shared child
- * process, process and port facts, a listening peer and scratch files under the short names these
+ * process, port facts, a listening peer and scratch files under the short names these
  * tests use, and the command line of the program, whose path the build gives as
  * QUORVALE_SERVER_BINARY.
  */
@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "child_process.h"
-#include "linux_process_facts.h"
 #include "listening_peer.h"
 #include "port_facts.h"
 #include "scratch_folder.h"
@@ -22,9 +21,7 @@ using test_support::ChildProcess;
 using test_support::free_port;
 using test_support::lines_of;
 using test_support::ListeningPeer;
-using test_support::open_descriptor_count;
 using test_support::port_is_listening;
-using test_support::process_memory_kb;
 using test_support::read_file;
 using test_support::ScratchFolder;
 using test_support::write_file;

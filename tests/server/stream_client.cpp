@@ -1,38 +1,47 @@
 #include "tests/server/stream_client.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <cstring>
 
+using boost::asio::ip::tcp;
+using boost::system::error_code;
+
 StreamClient::StreamClient(uint16_t port, int receive_buffer_bytes) {
-  fd_ = socket(AF_INET, SOCK_STREAM, 0);
-  if (fd_ < 0) return;
+  error_code failed;
+  socket_.open(tcp::v4(), failed);
+  if (failed) return;
   if (receive_buffer_bytes > 0)
-    setsockopt(fd_, SOL_SOCKET, SO_RCVBUF, &receive_buffer_bytes, sizeof receive_buffer_bytes);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_port = htons(port);
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  if (connect(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) close();
+    socket_.set_option(tcp::socket::receive_buffer_size(receive_buffer_bytes), failed);
+  socket_.connect(tcp::endpoint(boost::asio::ip::address_v4::loopback(), port), failed);
+  if (failed) close();
 }
 
 StreamClient::~StreamClient() { close(); }
 
 std::optional<SnapshotMessage> StreamClient::read_message(std::chrono::milliseconds limit) {
   const auto deadline = std::chrono::steady_clock::now() + limit;
-  while (fd_ >= 0 && pending_.size() < snapshot_message_size) {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-        deadline - std::chrono::steady_clock::now());
-    if (left.count() <= 0) return std::nullopt;
-    pollfd readable{fd_, POLLIN, 0};
-    if (poll(&readable, 1, static_cast<int>(left.count())) <= 0) continue;
-    unsigned char chunk[4096];
-    const ssize_t got = recv(fd_, chunk, sizeof chunk, 0);
-    if (got <= 0) {
+  unsigned char chunk[4096];
+  while (socket_.is_open() && pending_.size() < snapshot_message_size) {
+    if (std::chrono::steady_clock::now() >= deadline) return std::nullopt;
+    bool done = false;
+    error_code result;
+    std::size_t got = 0;
+    socket_.async_read_some(boost::asio::buffer(chunk),
+                            [&](const error_code& error, std::size_t size) {
+                              result = error;
+                              got = size;
+                              done = true;
+                            });
+    io_.restart();
+    io_.run_until(deadline);
+    if (!done) {
+      // The read ends here, while `chunk` still exists; what it took by then still counts.
+      error_code ignored;
+      socket_.cancel(ignored);
+      io_.restart();
+      io_.run();
+    }
+    if (result == boost::asio::error::operation_aborted) continue;
+    if (result) {
       ended_ = true;
       return std::nullopt;
     }
@@ -46,13 +55,10 @@ std::optional<SnapshotMessage> StreamClient::read_message(std::chrono::milliseco
 }
 
 void StreamClient::close(bool reset) {
-  if (fd_ < 0) return;
-  if (reset) {
-    const linger abort_on_close{1, 0};
-    setsockopt(fd_, SOL_SOCKET, SO_LINGER, &abort_on_close, sizeof abort_on_close);
-  }
-  ::close(fd_);
-  fd_ = -1;
+  if (!socket_.is_open()) return;
+  error_code ignored;
+  if (reset) socket_.set_option(tcp::socket::linger(true, 0), ignored);
+  socket_.close(ignored);
 }
 
 std::vector<UnitRecord> records_of(const SnapshotMessage& message) {

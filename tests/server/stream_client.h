@@ -1,11 +1,14 @@
 /*
- * A test's client of the snapshot server: a blocking loopback connection that
- * reads whole 1024-byte messages, never waiting past a deadline.
+ * A test's client of the snapshot server: a loopback connection that reads whole
+ * 1024-byte messages, never waiting past a deadline.
  *
- * Owns its socket. Test thread only.
+ * Owns its socket, on Boost.Asio with an io_context of its own that runs only inside
+ * read_message. Test thread only.
  */
 #pragma once
 
+#include <boost/asio/io_context.hpp>
+#include <boost/asio/ip/tcp.hpp>
 #include <chrono>
 #include <cstdint>
 #include <optional>
@@ -24,7 +27,7 @@ class StreamClient {
   StreamClient& operator=(const StreamClient&) = delete;
 
   // Whether the connection is open.
-  bool connected() const { return fd_ >= 0; }
+  bool connected() const { return socket_.is_open(); }
 
   // Whether the server closed or reset the connection.
   bool ended() const { return ended_; }
@@ -36,7 +39,8 @@ class StreamClient {
   void close(bool reset = false);
 
  private:
-  int fd_ = -1;
+  boost::asio::io_context io_;
+  boost::asio::ip::tcp::socket socket_{io_};
   bool ended_ = false;
   std::vector<unsigned char> pending_;
 };

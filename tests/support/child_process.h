@@ -3,7 +3,8 @@
  * stdout and stderr collected, signalled, and waited for with a deadline.
  *
  * Output goes to files, not pipes, so a chatty child never blocks on a full pipe while
- * the test is busy elsewhere; out() and err() read what it wrote so far. The test's
+ * the test is busy elsewhere; out() and err() read what it wrote so far, as text: a line
+ * ends in LF, whichever system the child's C runtime wrote it for. The test's
  * thread alone uses it. The destructor kills and reaps a child still running, so a
  * failing test never leaves a program behind.
  *

@@ -51,17 +51,22 @@ HANDLE output_file(HANDLE& child_end) {
   return reader;
 }
 
-// The whole content of a file, read from its start.
-std::string content_of(HANDLE file) {
+// The whole content of a file, read from its start, with the text mode's CR LF line ends
+// as LF.
+std::string text_of(HANDLE file) {
   std::string content;
   char buffer[4096];
   for (;;) {
     OVERLAPPED at{};
     at.Offset = static_cast<DWORD>(content.size());
     DWORD n = 0;
-    if (!ReadFile(file, buffer, sizeof buffer, &n, &at) || n == 0) return content;
+    if (!ReadFile(file, buffer, sizeof buffer, &n, &at) || n == 0) break;
     content.append(buffer, n);
   }
+  std::string text;
+  for (std::size_t i = 0; i < content.size(); ++i)
+    if (content[i] != '\r' || i + 1 == content.size() || content[i + 1] != '\n') text += content[i];
+  return text;
 }
 
 // One argument quoted so that the child's C runtime reads it back unchanged.
@@ -199,7 +204,7 @@ void ChildProcess::signal(int number) const {
 }
 
 std::string ChildProcess::written_to(Stream stream) const {
-  return content_of(stream == Stream::out ? platform_->out : platform_->err);
+  return text_of(stream == Stream::out ? platform_->out : platform_->err);
 }
 
 pid_t ChildProcess::pid() const { return static_cast<pid_t>(platform_->process.dwProcessId); }

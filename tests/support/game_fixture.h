@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "core/world.h"
+#include "environment.h"
 #include "map_builders.h"
 #include "net/snapshot_format.h"
 #include "units/clock.h"
@@ -28,7 +29,7 @@ inline Uint32 read_now() { return now; }
 
 // Opens the dummy screen at `depth` bits and sets the game's clock to `now` = start.
 inline void open_screen(int depth, Uint32 start = 1000) {
-  setenv("SDL_VIDEODRIVER", "dummy", 1);
+  ASSERT_TRUE(set_environment("SDL_VIDEODRIVER", "dummy"));
   ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0) << SDL_GetError();
   world.screen = SDL_SetVideoMode(640, 480, depth, SDL_SWSURFACE);
   ASSERT_NE(world.screen, nullptr) << SDL_GetError();

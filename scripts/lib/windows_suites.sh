@@ -1,0 +1,66 @@
+# The unit and subsystem suites cross-built for Windows and run by CTest under Wine, in a
+# Wine prefix of their own. Sourced after common.sh; `run_windows_suites` is the entry point.
+
+source scripts/lib/windows_package.sh
+
+windows_suites_packages=(wine wine64 googletest)
+windows_suites_prefix=${XDG_CACHE_HOME:-$HOME/.cache}/quorvale/wine-suites
+# Longer than any suite's own limit; a test that waits on something that never comes, a
+# window say, fails at it rather than holding the run.
+windows_suites_test_seconds=120
+
+# Wine as the suites use it: their own prefix, no debug output, and never a dialog: Mono
+# and Gecko are never offered, and a crash prints its backtrace instead of showing it.
+# The prefix is made on first use.
+windows_suites_wine() {
+  export WINEPREFIX=$windows_suites_prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+  [ -f "$WINEPREFIX/.made" ] && return 0
+  rm -rf "$WINEPREFIX"
+  mkdir -p "$WINEPREFIX"
+  {
+    wine wineboot -i &&
+      wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f &&
+      wineserver -w
+  } >/dev/null 2>&1 || {
+    echo "Windows suites: could not make the Wine prefix $WINEPREFIX" >&2
+    return 1
+  }
+  touch "$WINEPREFIX/.made"
+}
+
+# Builds build-windows/ with the suites and runs them all under Wine, one at a time (one
+# prefix, and the tests' fixed ports). Prints one line: the counts and both times; on a
+# failure, the failed tests too, and the whole output stays in build-windows/suites.log.
+run_windows_suites() (
+  local start=$SECONDS build_seconds log status=0 failed="" total=""
+  ensure_packages "${windows_suites_packages[@]}" || return 1
+  windows_build "" -DQUORVALE_TESTS=ON || return 1
+  build_seconds=$((SECONDS - start))
+  windows_suites_wine || return 1
+  log=$windows_build_dir/suites.log
+  # No display: a window that Wine could open there would wait for a click.
+  unset DISPLAY WAYLAND_DISPLAY
+  # One Wine server for the whole run rather than one started for each test, ended with it,
+  # and the prefix's services started now, away from CTest: those that the first test
+  # started would hold its output pipe open for as long as the server lives.
+  wineserver -p </dev/null >/dev/null 2>&1
+  trap 'wineserver -k >/dev/null 2>&1' EXIT
+  wine wineboot </dev/null >/dev/null 2>&1
+  (cd "$windows_build_dir" &&
+    ctest --output-on-failure -j1 --timeout "$windows_suites_test_seconds") >"$log" 2>&1 ||
+    status=$?
+  read -r failed total < <(sed -n \
+    's/^[0-9]*% tests passed, \([0-9]*\) tests failed out of \([0-9]*\)$/\1 \2/p' "$log")
+  if [ -z "$total" ]; then
+    tail -n 20 "$log" >&2
+    echo "Windows suites: CTest ran no test; its output is $log" >&2
+    return 1
+  fi
+  echo "Windows suites under Wine: $((total - failed)) passed, $failed failed" \
+    "(cross build $build_seconds s, Wine run $((SECONDS - start - build_seconds)) s)"
+  if [ "$status" -ne 0 ]; then
+    sed -n '/^The following tests FAILED:/,$p' "$log" >&2
+    echo "Windows suites: the whole output is $log" >&2
+    return 1
+  fi
+)

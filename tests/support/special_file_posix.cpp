@@ -1,0 +1,12 @@
+#include <sys/stat.h>
+
+#include "special_file.h"
+
+namespace test_support {
+
+std::string make_special_file(const std::string& folder, const std::string& extension) {
+  const std::string path = folder + "/pipe" + extension;
+  return mkfifo(path.c_str(), 0600) == 0 ? path : "";
+}
+
+}  // namespace test_support
