@@ -3,6 +3,13 @@
 
 fuzz_targets=(snapshot_stream replay_file server_options map_picture picture_file)
 
+# The targets write each input as a file in their scratch folder; on a disk's file system
+# creating those files cost the picture target 70 % of its time (ext4 looking for a free
+# inode), in memory almost nothing.
+if [ -z "${TMPDIR:-}" ] && [ -d /dev/shm ] && [ -w /dev/shm ]; then
+  export TMPDIR=/dev/shm
+fi
+
 # libFuzzer flags of one target: its longest input, and limits no input of ours nears.
 target_flags() {
   local max_len

@@ -4,7 +4,8 @@
 ;   makensis -DVERSION=x.y.z -DSTAGE=folder-of-the-unpacked-zip -DOUTFILE=setup.exe installer.nsi
 ; Silent for tests: setup.exe /S /D=C:\Folder, and uninstall.exe /S.
 
-Unicode true
+; A 64-bit installer for a 64-bit game: it runs where the game runs, with no 32-bit layer.
+Target amd64-unicode
 SetCompressor /SOLID lzma
 RequestExecutionLevel admin
 ManifestSupportedOS Win10

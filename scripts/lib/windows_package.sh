@@ -6,7 +6,7 @@ source scripts/lib/windows_deps.sh
 
 windows_build_dir=build-windows
 windows_packaging=packaging/windows
-windows_packages=(zip nsis binutils-mingw-w64-x86-64 python3)
+windows_packages=(cmake make zip nsis binutils-mingw-w64-x86-64 python3)
 
 windows_version() { sed -n 's/^project(quorvale VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt; }
 windows_package_name() { echo "quorvale-$(windows_version)-windows-x64"; }
