@@ -1,7 +1,8 @@
 # The Windows build proven under Wine, on the virtual display scripts/test started: the
-# exact motion and shot results against the Linux build's, the game from the zip against
-# a Linux server, the Windows server serving the Linux client and stopping on Ctrl+C, and
-# the installer's round trip. Sourced after common.sh and windows_package.sh.
+# suites (windows_suites.sh), the exact motion and shot results against the Linux build's,
+# the game from the zip against a Linux server, the Windows server serving the Linux client
+# and stopping on Ctrl+C, and the installer's round trip. Sourced after common.sh and
+# windows_suites.sh.
 
 windows_test_packages=(wine wine64 unzip xvfb xdotool imagemagick iproute2)
 
@@ -21,9 +22,12 @@ wine() { "$wine_program" "$@"; }
 # game keeps each runtime library's sin, cos and atan2, so they may differ in the last bit.
 # Prints how many values differ and how far the positions move.
 windows_compare_exact() {
-  local linux_table=$1 windows_table=$2 out=$3
+  local linux_table=$1 windows_table=$2 out=$3 deps
+  deps=$(windows_deps_prefix) || return 1
   SDL_VIDEODRIVER=dummy "$linux_table" >"$out/exact-linux.txt" || return 1
-  SDL_VIDEODRIVER=dummy wine "$windows_table" | tr -d '\r' >"$out/exact-windows.txt" || return 1
+  # The build tree has no SDL.dll beside the program: Wine finds it in the prefix.
+  SDL_VIDEODRIVER=dummy WINEPATH="Z:$deps/bin" wine "$windows_table" | tr -d '\r' \
+    >"$out/exact-windows.txt" || return 1
   python3 - "$out/exact-linux.txt" "$out/exact-windows.txt" <<'PY'
 import struct, sys
 linux = open(sys.argv[1]).read().split("\n")
@@ -57,6 +61,9 @@ PY
 # Linux's.
 windows_game_end_to_end() {
   local game=$1 out=$2 launcher
+  # Wine's server makes the programs' sockets: one left running by an earlier check would
+  # make them outside the private network that the test enters.
+  wineserver -w
   launcher=$out/quorvale-under-wine
   printf '#!/bin/bash\nset -o pipefail\ncd "%s" && "%s" quorvale.exe 2>&1 | sed -u "s/\\r$//"\n' \
     "$game" "$wine_program" >"$launcher"
@@ -74,12 +81,13 @@ windows_server_serves_linux_client() {
     echo "quorvale-server.exe --help: $(cat "$out/server-help.txt")"
     return 1
   }
+  # As in windows_game_end_to_end: the server's socket in the private network, not here.
+  wineserver -w
   in_private_network bash -c '
     out=$1 game=$2 wine=$3
-    cd "$game" && "$wine" quorvale-server.exe --units 6 --record "Z:$out/recorded.rec" \
+    (cd "$game" && exec "$wine" quorvale-server.exe --units 6 --record "Z:$out/recorded.rec") \
       >"$out/server.log" 2>&1 &
     server=$!
-    cd - >/dev/null
     for _ in $(seq 300); do grep -q "serving on" "$out/server.log" && break; sleep 0.1; done
     SDL_VIDEODRIVER=dummy build/quorvale >"$out/client.log" 2>&1 &
     client=$!
@@ -89,8 +97,9 @@ windows_server_serves_linux_client() {
     done
     kill -TERM "$client"; wait "$client"
     units=$(grep -c "New entity added!" "$out/client.log")
-    # The server program under Wine: the Unix process whose command line names it.
-    kill -INT $(pgrep -f "quorvale-server.exe" | head -n 1)
+    # Wine runs the program in the process it was started as; a search by name would find
+    # this script first, whose text names the program, or the server of another run.
+    kill -INT "$server"
     for _ in $(seq 100); do kill -0 "$server" 2>/dev/null || break; sleep 0.1; done
     if kill -0 "$server" 2>/dev/null; then echo "Ctrl+C did not end quorvale-server.exe"; exit 1; fi
     wait "$server"; status=$?
@@ -116,10 +125,12 @@ windows_installer_round_trip() {
       wine reg export "$hive" "Z:$out/registry-$1-$hive.reg" /y >/dev/null 2>&1
     done
     wineserver -w
-    # Wine writes its display driver's state anew at every start, under a new name.
+    # Wine writes its display driver's state anew at every start, under a new name, and the
+    # network cards it sees from the network it starts in (the other checks' private networks
+    # have loopback alone).
     cat "$out/registry-$1"-HK*.reg | iconv -f UTF-16 -t UTF-8 | tr -d '\r' |
-      awk '/^\[/ { video = index($0, "\\Control\\Video\\") > 0 } !video && !/^"DriverDateData"=/' \
-        >"$out/registry-$1.txt"
+      awk '/^\[/ { wine = index($0, "\\Control\\Video\\") || index($0, "\\NetworkCards\\") }
+        !wine && !/^"DriverDateData"=/' >"$out/registry-$1.txt"
   }
   snapshot before
   # The default folder: /D= takes no quotes, and Wine quotes an argument with spaces.
@@ -172,7 +183,7 @@ run_windows_stage() {
   fi
   ensure_packages "${windows_test_packages[@]}" || return 1
   package_windows || return 1
-  windows_build "exact_table" -DQUORVALE_TESTS=ON || return 1
+  run_windows_suites || return 1
   # A failing check ends the stage: errexit does not hold where a stage is called from.
   (
     out=$(mktemp -d) && name=$(windows_package_name) || exit 1
