@@ -126,7 +126,8 @@ windows_installer_round_trip() {
     done
     wineserver -w
     # Wine writes its display driver's state anew at every start, under a new name, and the
-    # network cards it sees from the network it starts in (the other checks' own have none).
+    # network cards it sees from the network it starts in (the other checks' private networks
+    # have loopback alone).
     cat "$out/registry-$1"-HK*.reg | iconv -f UTF-16 -t UTF-8 | tr -d '\r' |
       awk '/^\[/ { wine = index($0, "\\Control\\Video\\") || index($0, "\\NetworkCards\\") }
         !wine && !/^"DriverDateData"=/' >"$out/registry-$1.txt"
