@@ -44,7 +44,7 @@ run_windows_suites() (
   # and the prefix's services started now, away from CTest: those that the first test
   # started would hold its output pipe open for as long as the server lives.
   wineserver -p </dev/null >/dev/null 2>&1
-  trap 'wineserver -k >/dev/null 2>&1' EXIT
+  trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
   command wine wineboot </dev/null >/dev/null 2>&1
   (cd "$windows_build_dir" &&
     ctest --output-on-failure -j1 --timeout "$windows_suites_test_seconds") >"$log" 2>&1 ||
