@@ -118,7 +118,7 @@ windows_installer_round_trip() {
   snapshot() {
     # Windows' own folder changes with every start; the uninstaller's emptied folder in
     # Temp is one Windows removes at the restart, and Wine's restart does not.
-    (cd "$drive" && find . | grep -v -e '^\./windows/' -e '^\./users/[^/]*/Temp/~nsu[^/]*\.tmp$' |
+    (cd "$drive" && find . | grep -v -e '^\./windows/' -e '^\./users/.*/Temp/~nsu[^/]*\.tmp$' |
       sort) >"$out/files-$1.txt"
     local hive
     for hive in HKLM HKCU; do
