@@ -34,10 +34,10 @@ windows_build() {
   rm -f "$log"
 }
 
-# windows_stage FOLDER: lays out what the zip holds in FOLDER (made afresh).
+# windows_stage FOLDER DEPS: lays out what the zip holds in FOLDER (made afresh), with the
+# libraries and licences of the dependency prefix DEPS.
 windows_stage() {
-  local stage=$1 deps file
-  deps=$(windows_deps_prefix) || return 1
+  local stage=$1 deps=$2 file
   rm -rf "$stage"
   mkdir -p "$stage/gfx" "$stage/licences"
   for file in quorvale.exe quorvale-server.exe; do
@@ -98,7 +98,7 @@ package_windows() {
   name=$(windows_package_name)
   stage=$windows_build_dir/package/$name
   deps=$(windows_deps_prefix) || return 1
-  windows_stage "$stage" || return 1
+  windows_stage "$stage" "$deps" || return 1
   windows_check_imports "$stage" || return 1
   mkdir -p dist
   rm -f "dist/$name.zip" "dist/$name-setup.exe"

@@ -2,13 +2,13 @@
 // map, a bad replay file and a busy port each end the real program with one line.
 #include <gtest/gtest.h>
 
+#include "blocking_file.h"
 #include "damaged_picture.h"
 #include "server/server_options.h"
-#include "special_file.h"
 #include "tests/server/server_process.h"
 #include "tests/server/test_map.h"
 
-using test_support::make_special_file;
+using test_support::make_blocking_file;
 using test_support::png_with_an_overlong_chunk;
 
 namespace {
@@ -94,14 +94,14 @@ TEST(ServerProgramTest, RefusesFilesItCannotUse) {
   ASSERT_TRUE(write_file(scratch.file("empty.rec"), ""));
   ASSERT_TRUE(write_file(scratch.file("short.rec"), std::string(1000, '\0')));
   ASSERT_TRUE(write_file(scratch.file("long.rec"), std::string(2049, '\0')));
-  const std::string special = make_special_file(scratch.path(), ".png");
-  ASSERT_FALSE(special.empty());
+  const std::string blocking = make_blocking_file(scratch.path(), ".png");
+  ASSERT_FALSE(blocking.empty());
   const std::vector<std::pair<std::vector<std::string>, std::string>> cases{
       {{"--map", scratch.file("missing.png")}, "--map PATH"},
       {{"--map", scratch.file("missing\r\n.png")}, "missing\\x0D\\x0A.png"},
       {{"--map", scratch.file("text.png")}, "--map PATH"},
       {{"--map", scratch.file("damaged.png")}, "damaged.png is damaged (chunk bKGD"},
-      {{"--map", special}, "not a regular file"},
+      {{"--map", blocking}, "not a regular file"},
       {{"--map", scratch.file("small.bmp")}, "smaller than"},
       {{"--replay", scratch.file("missing.rec")}, "cannot open"},
       {{"--replay", scratch.file("empty.rec")}, "0 bytes"},
