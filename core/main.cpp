@@ -22,8 +22,6 @@
 
 namespace {
 
-constexpr const char* map_file = "gfx\\map1.png";
-
 // One line on stderr, then the way out of a start-up that cannot go on.
 int fail_start(const char* what) {
   std::fprintf(stderr, "Quorvale: %s\n", what);
@@ -34,7 +32,7 @@ int fail_start(const char* what) {
 // The blocking lookup of the server; an empty list if it fails.
 endpoint_list resolve_server(boost::asio::ip::tcp::resolver& resolver) {
   try {
-    return resolver.resolve(default_server_host, server_service);
+    return resolver.resolve(default_server_host, std::to_string(game_port));
   } catch (const std::exception& e) {
     std::cerr << e.what() << '\n';
     return endpoint_list();
@@ -76,9 +74,9 @@ int run_game() {
   std::srand(static_cast<unsigned>(std::time(nullptr)));
   std::printf("Screen created\n");
 
-  SDL_Surface* map = load_terrain_map(map_file);
+  SDL_Surface* map = load_terrain_map(game_map_file);
   if (!map) {
-    std::string line = picture_failure("the map picture", map_file);
+    std::string line = picture_failure("the map picture", game_map_file);
     if (last_picture_fault() == PictureFault::missing)
       line += "; run quorvale from the folder that holds gfx/";
     return fail_start(line.c_str());

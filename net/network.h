@@ -14,6 +14,5 @@ using endpoint_list = boost::asio::ip::tcp::resolver::results_type;
 // A position in an endpoint_list; a default-constructed one is its end.
 using endpoint_iterator = endpoint_list::const_iterator;
 
-// The host the client connects to, and its service (the TCP port).
+// The host the client connects to.
 constexpr const char* default_server_host = "localhost";
-constexpr const char* server_service = "21000";

@@ -17,6 +17,9 @@
 #include <cstdint>
 #include <cstring>
 
+// The TCP port a game server listens on and the client connects to.
+constexpr uint16_t game_port = 21000;
+
 constexpr std::size_t snapshot_message_size = 1024;
 constexpr std::size_t unit_record_size = 16;
 constexpr std::size_t snapshot_records_offset = 8;

@@ -9,11 +9,7 @@
 
 #include "net/snapshot_format.h"
 #include "units/picture.h"
-
-// An installed server is built with the installed map's path, so it works from any folder.
-#ifndef QUORVALE_SERVER_MAP
-#define QUORVALE_SERVER_MAP "gfx\\map1.png"
-#endif
+#include "units/terrain.h"
 
 namespace {
 
@@ -130,7 +126,14 @@ std::string printable(const std::string& text) {
   return shown;
 }
 
-std::string default_map_path() { return QUORVALE_SERVER_MAP; }
+// An installed server is built with the installed map's path, so it works from any folder.
+std::string default_map_path() {
+#ifdef QUORVALE_SERVER_MAP
+  return QUORVALE_SERVER_MAP;
+#else
+  return game_map_file;
+#endif
+}
 
 ParsedOptions parse_server_options(int argc, const char* const* argv) {
   ParsedOptions parsed;
@@ -180,7 +183,9 @@ std::string server_usage() {
   return "Usage: quorvale-server [options]\n"
          "Streams 1024-byte snapshot messages of a simulated world to every client.\n"
          "\n"
-         "  --port N          TCP port to listen on (default 21000)\n"
+         "  --port N          TCP port to listen on (default " +
+         std::to_string(game_port) +
+         ")\n"
          "  --bind ADDRESS    address to listen on (default 127.0.0.1)\n"
          "  --units N         units in the world, 1 to 63 (default 12)\n"
          "  --rate HZ         snapshots per second, 1 to 100 (default 10)\n"

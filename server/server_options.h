@@ -10,12 +10,14 @@
 #include <cstdint>
 #include <string>
 
+#include "net/snapshot_format.h"
+
 // The map picture loaded when --map is not given: gfx/map1.png of the folder the server
 // runs in, or the installed map where the build names one.
 std::string default_map_path();
 
 struct ServerOptions {
-  uint16_t port = 21000;
+  uint16_t port = game_port;
   std::string bind_address = "127.0.0.1";
   int units = 12;
   double rate_hz = 10.0;

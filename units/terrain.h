@@ -15,6 +15,9 @@
 constexpr Uint32 land_pixel = 0x808000;   // red 128, green 128, blue 0
 constexpr Uint32 water_pixel = 0x0080FF;  // red 0, green 128, blue 255
 
+// The map picture both programs load, as the game writes its path.
+constexpr const char* game_map_file = "gfx\\map1.png";
+
 // Loads the map picture in the 0x00RRGGBB layout; null if it cannot be read.
 SDL_Surface* load_terrain_map(const char* game_path);
 
