@@ -30,7 +30,7 @@ std::optional<Placement> place_unit(const TerrainMap& map, const Steering& steer
   for (int attempt = 0; attempt < random_tries; ++attempt) {
     const int px = random.between(area.left, area.right - 1);
     const int py = random.between(area.top, area.bottom - 1);
-    if (!map.allows(kind.terrain, px, py)) continue;
+    if (!map.allows(kind.rules().terrain, px, py)) continue;
     const Placement placement = settle_at(steering, random, kind, px, py);
     if (is_settled(kind, placement)) return placement;
   }
@@ -43,7 +43,7 @@ std::optional<Placement> place_unit(const TerrainMap& map, const Steering& steer
     const long index = (start + i) % pixels;
     const int px = area.left + static_cast<int>(index % width);
     const int py = area.top + static_cast<int>(index / width);
-    if (!map.allows(kind.terrain, px, py)) continue;
+    if (!map.allows(kind.rules().terrain, px, py)) continue;
     const Placement placement = settle_at(steering, random, kind, px, py);
     if (is_settled(kind, placement)) return placement;
     if (!stopped) stopped = placement;

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "server/client_step.h"
 #include "server/placement.h"
+#include "units/unit_motion.h"
 
 namespace {
 
@@ -29,7 +29,8 @@ SimulatedWorld::SimulatedWorld(const TerrainMap& map, const WorldSettings& setti
       view_(overlap(steering_.interior(), {0, 0, view_width, view_height})) {
   std::vector<const UnitKind*> placeable;
   for (const UnitKind& kind : unit_kinds())
-    if (area_has_terrain(map_, kind.terrain, steering_.interior())) placeable.push_back(&kind);
+    if (area_has_terrain(map_, kind.rules().terrain, steering_.interior()))
+      placeable.push_back(&kind);
   const int count = std::clamp(settings.unit_count, 0, snapshot_max_records);
   for (int i = 0; i < count; ++i)
     units_.push_back(make_unit(*placeable[i % placeable.size()], i % 3 == 0));
@@ -72,9 +73,11 @@ void SimulatedWorld::advance(int steps) {
 
 void SimulatedWorld::move(WorldUnit& unit, int steps) const {
   if (unit.course.speed == 0) return;
-  const Terrain terrain = unit_kind(unit.type).terrain;
-  const StepDelta delta = step_delta(unit.course.heading, unit.course.speed);
-  for (int i = 0; i < steps; ++i) take_client_step(map_, terrain, delta, unit.x, unit.y);
+  UnitMotion motion =
+      steady_motion(unit.type, unit.x, unit.y, unit.course.heading, unit.course.speed);
+  for (int i = 0; i < steps; ++i) take_step(motion, map_);
+  unit.x = motion.x;
+  unit.y = motion.y;
 }
 
 void SimulatedWorld::steer(WorldUnit& unit) {
@@ -85,13 +88,12 @@ void SimulatedWorld::steer(WorldUnit& unit) {
     const Course turned{
         normal_heading(unit.course.heading + random_.between(-max_turn_degrees, max_turn_degrees)),
         static_cast<int16_t>(random_.between(kind.cruise_min, kind.cruise_max))};
-    if (steering_.is_clear(kind.terrain, unit.x, unit.y, turned)) {
+    if (steering_.is_clear(kind, unit.x, unit.y, turned)) {
       unit.course = turned;
       return;
     }
   }
-  if (unit.course.speed > 0 && steering_.is_clear(kind.terrain, unit.x, unit.y, unit.course))
-    return;
+  if (unit.course.speed > 0 && steering_.is_clear(kind, unit.x, unit.y, unit.course)) return;
   const int16_t speed =
       unit.course.speed > 0
           ? unit.course.speed

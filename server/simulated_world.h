@@ -58,7 +58,7 @@ class SimulatedWorld {
   WorldUnit make_unit(const UnitKind& kind, bool in_view);
   // The next id after the last one given that no unit present holds.
   int16_t fresh_id();
-  // Moves a unit `steps` client steps along its course.
+  // Moves a unit `steps` steps of the rulebook (the client's steps) along its course.
   void move(WorldUnit& unit, int steps) const;
   // Turns the unit now and then, and away from anything its course would run into.
   void steer(WorldUnit& unit);

@@ -1,7 +1,7 @@
 /*
  * Course keeping for the server's units: looking ahead along a heading with the
- * client's own steps, and turning away from shores and map edges before a unit
- * reaches them.
+ * rulebook's steps (units/unit_motion.h, the client's own), and turning away from shores and map
+ * edges before a unit reaches them.
  *
  * A course is only chosen if every step of the next tick (and a little more) keeps
  * the unit on its terrain and inside the interior, so a course taken at a tick
@@ -53,8 +53,8 @@ class Steering {
   // How many steps ahead must be clear before a unit takes a course at this speed.
   int lookahead(int16_t speed) const;
 
-  // Whether a unit of this terrain at (x, y) can hold the course for a full lookahead.
-  bool is_clear(Terrain terrain, float x, float y, const Course& course) const;
+  // Whether a unit of this kind at (x, y) can hold the course for a full lookahead.
+  bool is_clear(const UnitKind& kind, float x, float y, const Course& course) const;
 
   // A clear course as close to `wanted` as can be found: turning further and further
   // (first towards `turn_sign`), then slowing down; if none is clear, units that may

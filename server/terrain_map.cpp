@@ -26,16 +26,4 @@ std::unique_ptr<TerrainMap> TerrainMap::load(const std::string& path, std::strin
   return std::make_unique<TerrainMap>(map);
 }
 
-Uint32 TerrainMap::pixel(int32_t x, int32_t y) const { return map_pixel(map_, x, y); }
-
-bool TerrainMap::allows(Terrain terrain, int32_t x, int32_t y) const {
-  switch (terrain) {
-    case Terrain::land:
-      return pixel(x, y) == land_pixel;
-    case Terrain::water:
-      return pixel(x, y) == water_pixel;
-    case Terrain::any:
-      return true;
-  }
-  return false;
-}
+uint32_t TerrainMap::pixel(int32_t x, int32_t y) const { return map_pixel(map_, x, y); }

@@ -1,10 +1,10 @@
 /*
  * The map picture as the server's world sees it.
  *
- * Owns the map surface (0x00RRGGBB pixels, see units/picture.h) and answers which
- * terrain a pixel is through the same map_pixel the client uses, so both sides
- * agree on every shore. Built once at start-up; afterwards only read. Single
- * thread (SDL surfaces).
+ * Owns the map surface (0x00RRGGBB pixels, see units/picture.h) and is the map the
+ * rulebook's step and terrain test read (units/unit_motion.h), through the same
+ * map_pixel the client uses, so both sides agree on every shore. Built once at
+ * start-up; afterwards only read. Single thread (SDL surfaces).
  */
 #pragma once
 
@@ -14,9 +14,10 @@
 #include <memory>
 #include <string>
 
-#include "server/unit_kinds.h"
+#include "units/unit_motion.h"
+#include "units/unit_types.h"
 
-class TerrainMap {
+class TerrainMap final : public MapPixels {
  public:
   // Smallest map the world can keep its units on, away from the edges.
   static constexpr int min_side = 256;
@@ -35,10 +36,12 @@ class TerrainMap {
   int height() const { return map_->h; }
 
   // The raw pixel at (x, y), 0 outside the map.
-  Uint32 pixel(int32_t x, int32_t y) const;
+  uint32_t pixel(int32_t x, int32_t y) const override;
 
-  // Whether a unit of this terrain may stand on pixel (x, y).
-  bool allows(Terrain terrain, int32_t x, int32_t y) const;
+  // Whether a unit of this terrain may stand on pixel (x, y): the rulebook's may_enter.
+  bool allows(Terrain terrain, int32_t x, int32_t y) const {
+    return may_enter(terrain, *this, x, y);
+  }
 
  private:
   SDL_Surface* map_;

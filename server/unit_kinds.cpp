@@ -2,15 +2,15 @@
 
 const std::array<UnitKind, unit_kind_count>& unit_kinds() {
   static const std::array<UnitKind, unit_kind_count> kinds{{
-      {0, "infantry", -4, 6, Terrain::land, 1, 3},
-      {1, "tank", -6, 12, Terrain::land, 2, 4},
-      {2, "airplane", 5, 25, Terrain::any, 5, 8},
-      {3, "cruiser", -5, 10, Terrain::water, 2, 5},
-      {4, "aa_tank", -6, 12, Terrain::land, 2, 4},
-      {5, "saboteur", -6, 8, Terrain::land, 1, 4},
-      {6, "ducky", -5, 15, Terrain::water, 3, 6},
-      {7, "commander", -100, 100, Terrain::any, 2, 5},
-      {-1, "unknown_enemy", 0, 0, Terrain::any, 0, 0},
+      {infantry, "infantry", 1, 3},
+      {tank, "tank", 2, 4},
+      {airplane, "airplane", 5, 8},
+      {cruiser, "cruiser", 2, 5},
+      {aa_tank, "aa_tank", 2, 4},
+      {saboteur, "saboteur", 1, 4},
+      {ducky, "ducky", 3, 6},
+      {commander, "commander", 2, 5},
+      {unknown_enemy, "unknown_enemy", 0, 0},
   }};
   return kinds;
 }

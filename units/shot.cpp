@@ -2,16 +2,13 @@
 
 #include <cmath>
 
+#include "units/angles.h"
 #include "units/clock.h"
 #include "units/picture.h"
 #include "units/picture_format.h"
 #include "units/truncate.h"
 
 namespace {
-
-// 180/pi and pi/180, each rounded to single precision and used as doubles.
-constexpr double radians_to_degrees = 57.2957763671875;
-constexpr double degrees_to_radians = 0.01745329238474369;
 
 // Four red pixels, as the screen stores them.
 SDL_Surface* make_projectile_picture() {

@@ -2,7 +2,9 @@
 
 #include "units/clock.h"
 #include "units/picture.h"
+#include "units/terrain.h"
 #include "units/truncate.h"
+#include "units/unit_motion.h"
 #include "units/unit_types.h"
 
 Unit::Unit(const UnitRecord& record) {
@@ -37,4 +39,19 @@ void Unit::set_type(int new_type) {
   terrain = row.terrain;
   // Every unit loads its own copy; nothing is shared between units.
   image = load_unit_picture(row.image_file);
+}
+
+void Unit::step(SDL_Surface* map) {
+  if (!interval_passed(game_ticks(), last_step, 50)) return;
+  last_step = game_ticks();
+  const MotionLimits limits{min_speed, max_speed, accel,
+                            decel,     turn_rate, static_cast<Terrain>(terrain)};
+  UnitMotion motion{x, y, pos.x, pos.y, heading, speed, throttle, turn, limits};
+  take_step(motion, SurfacePixels(map));
+  x = motion.x;
+  y = motion.y;
+  pos.x = motion.pos_x;
+  pos.y = motion.pos_y;
+  heading = motion.heading;
+  speed = motion.speed;
 }

@@ -44,7 +44,8 @@ struct Unit {
   // Takes the picture and the motion limits of a type number.
   void set_type(int type);
 
-  // Takes one motion step over the map if 50 ms have passed since the last one.
+  // Takes one motion step over the map (the rulebook's take_step, unit_motion.h) if 50 ms
+  // have passed since the last one.
   void step(SDL_Surface* map);
 
   // Fires weapon 0 or 1 at a map point if that weapon has reloaded.

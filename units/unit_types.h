@@ -1,9 +1,13 @@
 /*
- * The unit types: what each type number looks like and how it may move.
+ * The unit types: what each type number looks like and how it may move, and the terrain
+ * kinds a type is held to. Part of the rulebook the client and the server share
+ * (unit_motion.h holds the step); plain data, safe to read from any thread.
  *
  * A unit takes its row once, when it is built; the table itself never changes.
  */
 #pragma once
+
+#include <cstdint>
 
 enum UnitType {
   unknown_enemy = -1,
@@ -19,6 +23,11 @@ enum UnitType {
 
 // Which map pixels a unit may enter.
 enum Terrain { land = 0, water = 1, any = 2 };
+
+// The map's raw pixels (0x00RRGGBB) that are terrain; every other value, and everything
+// outside the map, is closed to land and water units alike.
+constexpr uint32_t land_pixel = 0x808000;   // red 128, green 128, blue 0
+constexpr uint32_t water_pixel = 0x0080FF;  // red 0, green 128, blue 255
 
 struct UnitTypeRow {
   const char* image_file;  // as the game writes it, with a backslash after gfx

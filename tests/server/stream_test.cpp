@@ -5,9 +5,9 @@
 #include <map>
 #include <set>
 
-#include "tests/server/client_rules.h"
 #include "tests/server/stream_client.h"
 #include "tests/server/stream_fixture.h"
+#include "tests/server/type_limits.h"
 
 namespace {
 
@@ -25,11 +25,12 @@ TEST_F(StreamTest, ClientsReadWholeMessagesThatKeepTheClientsRules) {
     std::map<int, UnitRecord> current;
     for (const UnitRecord& unit : records_of(*message)) {
       EXPECT_TRUE(ids.insert(unit.id).second) << "id " << unit.id << " twice in message " << n;
-      const auto rule = client_rule(unit.type);
-      ASSERT_TRUE(rule) << "type " << unit.type;
-      EXPECT_TRUE(unit.speed >= 0 && unit.speed >= rule->min_speed && unit.speed <= rule->max_speed)
+      const auto limits = type_limits(unit.type);
+      ASSERT_TRUE(limits) << "type " << unit.type;
+      EXPECT_TRUE(unit.speed >= 0 && unit.speed >= limits->min_speed &&
+                  unit.speed <= limits->max_speed)
           << "type " << unit.type << " speed " << unit.speed;
-      EXPECT_TRUE(stands_on_its_terrain(map_, *rule, unit.x, unit.y))
+      EXPECT_TRUE(stands_on_its_terrain(map_, *limits, unit.x, unit.y))
           << "type " << unit.type << " at " << unit.x << "," << unit.y;
       const auto was = previous.find(unit.id);
       if (was != previous.end()) {

@@ -1,4 +1,8 @@
-// The simulated world, run in-process for many ticks and held to the client's rules.
+// The simulated world, run in-process for many ticks and held to the client: every
+// snapshot keeps each type's limits and terrain (written out in type_limits.h), and the
+// client's own Unit, built from a snapshot's record and stepped by Unit::step, lands where
+// the next snapshot puts the unit. The Units load their pictures: the tests open SDL's
+// dummy screen (game_fixture.h) and run from the source folder, where gfx/ is.
 #include "server/simulated_world.h"
 
 #include <gtest/gtest.h>
@@ -7,11 +11,14 @@
 #include <map>
 #include <set>
 
+#include "core/world.h"
+#include "game_fixture.h"
 #include "map_builders.h"
-#include "tests/server/client_rules.h"
 #include "tests/server/stream_client.h"
 #include "tests/server/test_map.h"
+#include "tests/server/type_limits.h"
 #include "units/terrain.h"
+#include "units/unit.h"
 
 namespace {
 
@@ -24,20 +31,21 @@ std::vector<UnitRecord> snapshot_of(const SimulatedWorld& world) {
   return records_of(message);
 }
 
-// Checks one snapshot against the client's rules and the map; returns the ids it holds.
+// Checks one snapshot against each type's limits and terrain and the map; returns the ids
+// it holds.
 std::set<int> check_snapshot(SDL_Surface* map, const std::vector<UnitRecord>& records) {
   std::set<int> ids;
   for (const UnitRecord& unit : records) {
-    const auto rule = client_rule(unit.type);
-    EXPECT_TRUE(rule) << "type " << unit.type;
-    if (!rule) continue;
+    const auto limits = type_limits(unit.type);
+    EXPECT_TRUE(limits) << "type " << unit.type;
+    if (!limits) continue;
     EXPECT_TRUE(ids.insert(unit.id).second) << "id " << unit.id << " twice";
     EXPECT_GE(unit.speed, 0) << "the client flags every negative speed";
-    EXPECT_GE(unit.speed, rule->min_speed);
-    EXPECT_LE(unit.speed, rule->max_speed);
+    EXPECT_GE(unit.speed, limits->min_speed);
+    EXPECT_LE(unit.speed, limits->max_speed);
     EXPECT_GE(unit.heading, 0);
     EXPECT_LE(unit.heading, 359);
-    EXPECT_TRUE(stands_on_its_terrain(map, *rule, unit.x, unit.y))
+    EXPECT_TRUE(stands_on_its_terrain(map, *limits, unit.x, unit.y))
         << "type " << unit.type << " at " << unit.x << "," << unit.y;
     EXPECT_GE(unit.x, 1.0f);
     EXPECT_GE(unit.y, 1.0f);
@@ -45,6 +53,26 @@ std::set<int> check_snapshot(SDL_Surface* map, const std::vector<UnitRecord>& re
     EXPECT_LT(unit.y, map->h - 1.0f);
   }
   return ids;
+}
+
+// What the client makes of a snapshot over one tick: a Unit built from each record, as the
+// client builds one, stepped by Unit::step every 50 ms of the test's clock. Returns each
+// unit's state afterwards by id. The Units are listed in the client's World (core/world.h)
+// while they step, and freed by it.
+std::map<int, UnitRecord> as_the_client_moves(SDL_Surface* map,
+                                              const std::vector<UnitRecord>& records) {
+  for (const UnitRecord& record : records) world.units.push_back(new Unit(record));
+  for (int step = 0; step < steps_per_tick; ++step) {
+    test_support::now += 50;
+    for (Unit* unit : world.units) unit->step(map);
+  }
+  std::map<int, UnitRecord> moved;
+  for (const Unit* unit : world.units)
+    moved[unit->id] =
+        test_support::record(unit->id, static_cast<int16_t>(unit->type), unit->x, unit->y,
+                             unit->heading, static_cast<int16_t>(unit->speed));
+  world.clear();
+  return moved;
 }
 
 struct RunSummary {
@@ -55,30 +83,25 @@ struct RunSummary {
 
 // Runs a world for `ticks` ticks, checking every snapshot and every unit's motion
 // against the client's own steps from the snapshot before.
-RunSummary run_world(SDL_Surface* map, SimulatedWorld& world, int ticks) {
+RunSummary run_world(SDL_Surface* map, SimulatedWorld& simulated, int ticks) {
   RunSummary summary;
-  std::vector<UnitRecord> before = snapshot_of(world);
+  std::vector<UnitRecord> before = snapshot_of(simulated);
   summary.snapshots.push_back(before);
   for (int tick = 0; tick < ticks; ++tick) {
-    world.advance(steps_per_tick);
-    const std::vector<UnitRecord> after = snapshot_of(world);
+    simulated.advance(steps_per_tick);
+    const std::vector<UnitRecord> after = snapshot_of(simulated);
     EXPECT_EQ(after.size(), before.size());
     const std::set<int> ids = check_snapshot(map, after);
     summary.ids_seen.insert(ids.begin(), ids.end());
-    std::map<int, UnitRecord> previous;
-    for (const UnitRecord& unit : before) previous[unit.id] = unit;
+    const std::map<int, UnitRecord> client = as_the_client_moves(map, before);
     for (const UnitRecord& unit : after) {
-      const auto was = previous.find(unit.id);
-      if (was == previous.end()) continue;
-      const UnitRecord& old = was->second;
-      EXPECT_EQ(unit.type, old.type) << "id " << unit.id << " changed type";
-      float x = old.x;
-      float y = old.y;
-      for (int step = 0; step < steps_per_tick; ++step)
-        client_step(map, *client_rule(old.type), old.heading, old.speed, x, y);
-      EXPECT_EQ(x, unit.x) << "id " << unit.id << " tick " << tick;
-      EXPECT_EQ(y, unit.y) << "id " << unit.id << " tick " << tick;
-      if (unit.heading != old.heading) ++summary.turns;
+      const auto was = client.find(unit.id);
+      if (was == client.end()) continue;
+      const UnitRecord& stepped = was->second;
+      EXPECT_EQ(unit.type, stepped.type) << "id " << unit.id << " changed type";
+      EXPECT_EQ(stepped.x, unit.x) << "id " << unit.id << " tick " << tick;
+      EXPECT_EQ(stepped.y, unit.y) << "id " << unit.id << " tick " << tick;
+      if (unit.heading != stepped.heading) ++summary.turns;
     }
     before = after;
     summary.snapshots.push_back(after);
@@ -86,7 +109,8 @@ RunSummary run_world(SDL_Surface* map, SimulatedWorld& world, int ticks) {
   return summary;
 }
 
-class WorldTest : public ::testing::Test {
+// The dummy screen and the test's clock (game_fixture.h) for the client's Units.
+class WorldTest : public GameTest {
  protected:
   // The world reads the map through a TerrainMap; the tests read the same surface.
   SDL_Surface* map_ = make_test_map(400, 300);
@@ -130,7 +154,9 @@ TEST_F(WorldTest, TheSameSeedGivesTheSameWorld) {
   EXPECT_TRUE(differs);
 }
 
-TEST(WorldPlacementTest, SomeUnitsStartInTheFirstView) {
+class WorldPlacementTest : public GameTest {};
+
+TEST_F(WorldPlacementTest, SomeUnitsStartInTheFirstView) {
   SDL_Surface* map = make_test_map(1600, 1200);
   TerrainMap terrain(map);
   SimulatedWorld world(terrain, {12, 9, steps_per_tick});
@@ -140,18 +166,18 @@ TEST(WorldPlacementTest, SomeUnitsStartInTheFirstView) {
   EXPECT_GE(in_view, 3);
 }
 
-TEST(WorldPlacementTest, KindsWithoutTheirTerrainStayOut) {
+TEST_F(WorldPlacementTest, KindsWithoutTheirTerrainStayOut) {
   SDL_Surface* map = test_support::make_map(300, 300, land_pixel);
   TerrainMap terrain(map);
   SimulatedWorld world(terrain, {30, 4, steps_per_tick});
   const RunSummary summary = run_world(map, world, 200);
   for (const auto& snapshot : summary.snapshots) {
     EXPECT_EQ(snapshot.size(), 30u);
-    for (const UnitRecord& unit : snapshot) EXPECT_NE(client_rule(unit.type)->terrain, water_pixel);
+    for (const UnitRecord& unit : snapshot) EXPECT_NE(type_limits(unit.type)->terrain, water_pixel);
   }
 }
 
-TEST(WorldPlacementTest, LandUnitsOnATinyIslandStopRatherThanLeaveIt) {
+TEST_F(WorldPlacementTest, LandUnitsOnATinyIslandStopRatherThanLeaveIt) {
   SDL_Surface* map = test_support::make_map(300, 300, water_pixel);
   SDL_Rect island{150, 150, 2, 2};
   SDL_FillRect(map, &island, land_pixel);
@@ -160,7 +186,7 @@ TEST(WorldPlacementTest, LandUnitsOnATinyIslandStopRatherThanLeaveIt) {
   const RunSummary summary = run_world(map, world, 100);
   int land_units = 0;
   for (const UnitRecord& unit : summary.snapshots.back()) {
-    if (client_rule(unit.type)->terrain != land_pixel) continue;
+    if (type_limits(unit.type)->terrain != land_pixel) continue;
     ++land_units;
     EXPECT_EQ(unit.speed, 0);
   }

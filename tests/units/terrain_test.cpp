@@ -58,7 +58,8 @@ void step_once(Unit& unit, SDL_Surface* map) {
 }  // namespace
 
 // Each case at display depths 8, 16 and 32, with the map loaded from a file the test
-// writes: the terrain colours must read the same whatever the screen's layout.
+// writes (and the game's own map in one case): the terrain colours must read the same
+// whatever the screen's layout.
 class TerrainAtDepth : public ::testing::TestWithParam<int> {
  protected:
   void SetUp() override {
@@ -103,6 +104,25 @@ TEST_P(TerrainAtDepth, TheMapReadsExactRawColoursInsideAndZeroFromTheEdgeOut) {
     EXPECT_EQ(map_pixel(loaded, INT32_MAX, INT32_MIN), 0u);
     if (loaded != map) SDL_FreeSurface(loaded);
   }
+}
+
+// The game's own map, loaded at every depth: large, with room for land and water units.
+TEST_P(TerrainAtDepth, TheGameMapHasRoomForLandAndWaterUnits) {
+  SDL_Surface* game_map = load_terrain_map("gfx\\map1.png");
+  ASSERT_NE(game_map, nullptr);
+  EXPECT_GE(game_map->w, 1600);
+  EXPECT_GE(game_map->h, 1200);
+  long land = 0, water = 0;
+  for (int y = 0; y < game_map->h; ++y)
+    for (int x = 0; x < game_map->w; ++x) {
+      const Uint32 pixel = map_pixel(game_map, x, y);
+      land += pixel == land_pixel;
+      water += pixel == water_pixel;
+    }
+  const long all = static_cast<long>(game_map->w) * game_map->h;
+  EXPECT_GT(land, all / 4);
+  EXPECT_GT(water, all / 10);
+  SDL_FreeSurface(game_map);
 }
 
 TEST_P(TerrainAtDepth, ALandUnitIsRefusedByAPixelOneBitOffOliveAndByWater) {
