@@ -12,10 +12,11 @@
 #include "server/simulated_world.h"
 #include "server/snapshot_source.h"
 #include "server/terrain_map.h"
+#include "units/step_interval.h"
 
 class SimulationSource : public SnapshotSource {
  public:
-  static constexpr int64_t step_microseconds = 50000;
+  static constexpr int64_t step_microseconds = int64_t{step_interval_ms} * 1000;
 
   // A world of `unit_count` units on `map`, reported `rate_hz` times a second.
   SimulationSource(const TerrainMap& map, int unit_count, uint64_t seed, double rate_hz);

@@ -6,6 +6,7 @@
 #include "units/clock.h"
 #include "units/picture.h"
 #include "units/picture_format.h"
+#include "units/step_interval.h"
 #include "units/truncate.h"
 
 namespace {
@@ -55,7 +56,7 @@ Shot::Shot(int kind_, int speed_, int life, int16_t start_x, int16_t start_y, in
 
 ShotEvent Shot::step() {
   ShotEvent event{-1, 0, 0, 0, 0, 0, 0};
-  if (!interval_passed(game_ticks(), last_step, 50)) return event;
+  if (!interval_passed(game_ticks(), last_step, step_interval_ms)) return event;
   last_step = game_ticks();
   range_left -= speed != 0 ? speed : 1;
   if (range_left <= -speed) {

@@ -2,6 +2,7 @@
 
 #include "units/clock.h"
 #include "units/picture.h"
+#include "units/step_interval.h"
 #include "units/terrain.h"
 #include "units/truncate.h"
 #include "units/unit_motion.h"
@@ -42,7 +43,7 @@ void Unit::set_type(int new_type) {
 }
 
 void Unit::step(SDL_Surface* map) {
-  if (!interval_passed(game_ticks(), last_step, 50)) return;
+  if (!interval_passed(game_ticks(), last_step, step_interval_ms)) return;
   last_step = game_ticks();
   const MotionLimits limits{min_speed, max_speed, accel,
                             decel,     turn_rate, static_cast<Terrain>(terrain)};
