@@ -165,12 +165,16 @@ in_background() {
   log=$(mktemp)
   echo "== $name (running beside the next stages)"
   # Its own time, start to end, however long the foreground keeps it waiting afterwards.
+  # A process group of its own (monitor mode for this one job), so that stop_background
+  # ends the stage with every process it started.
+  set -m
   (
     status=0
     stage_process "$@" >"$log" 2>&1 </dev/null || status=$?
     echo $((SECONDS - start)) >"$log.seconds"
     exit "$status"
   ) &
+  set +m
   background_pids+=($!)
   background_names+=("$name")
   background_logs+=("$log")
@@ -202,11 +206,11 @@ wait_all_background() {
   while [ ${#background_pids[@]} -gt 0 ]; do wait_background || return; done
 }
 
-# Ends the background stages still running; called from the EXIT trap: nothing may fail.
+# Ends the background stages still running, each with its process group (whatever its
+# stage started); called from the EXIT trap: nothing may fail.
 stop_background() {
-  if [ ${#background_pids[@]} -gt 0 ]; then
-    kill "${background_pids[@]}" 2>/dev/null || true
-  fi
+  local pid
+  for pid in "${background_pids[@]}"; do kill -TERM -- "-$pid" 2>/dev/null || true; done
   background_pids=()
 }
 

@@ -3,13 +3,16 @@
 # in a few tenths of a second: in a child bash set up as scripts/test is, a stage whose FIRST
 # command fails and whose last succeeds must stop the run, non-zero, naming the stage, both
 # in the foreground and in the background (when it is waited for); so must a failure inside
-# a command substitution; and a passing stage must pass. Exits non-zero, saying what broke,
+# a command substitution; a background stage still running then ends with every process it
+# started; and a passing stage must pass. Exits non-zero, saying what broke,
 # if any of that ever stops being true. scripts/test runs it first.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+# A lingering stage's process, should a check fail, is ended here.
+trap 'if [ -s "$work/lingering" ]; then kill "$(cat "$work/lingering")" 2>/dev/null || true; fi
+  rm -rf "$work"' EXIT
 
 # The stages under test, in a library the stages' processes source, as scripts/test's are.
 cat >"$work/stages.sh" <<'EOF'
@@ -28,6 +31,12 @@ passes() {
   true
   echo "passed to its end"
 }
+# Runs on until stopped; its process's id goes to the file named.
+lingers() {
+  sleep 30 &
+  echo "$!" >"$1"
+  wait "$!"
+}
 EOF
 
 failures=0
@@ -41,7 +50,9 @@ check() {
     set -euo pipefail
     stage_libraries=(scripts/lib/common.sh "$1")
     for library in "${stage_libraries[@]}"; do source "$library"; done
-    eval "$2"' selftest "$work/stages.sh" "$script" >"$work/out" 2>&1 || status=$?
+    trap stop_background EXIT
+    work=$3
+    eval "$2"' selftest "$work/stages.sh" "$script" "$work" >"$work/out" 2>&1 || status=$?
   local wrong=""
   if [ "$expected" = zero ] && [ "$status" -ne 0 ]; then
     wrong="exited $status, not 0"
@@ -83,6 +94,27 @@ check "a background stage found failed by wait_all_background" nonzero '
   wait_all_background
   echo "REACHED past the wait"' \
   'FAILED stage: First fails, behind' '!FAILED stage: Passes' '!REACHED'
+check "a background stage still running when the run fails" nonzero '
+  in_background "Lingers" lingers "$work/lingering"
+  for _ in $(seq 100); do [ -s "$work/lingering" ] && break; sleep 0.01; done
+  stage "First fails" fails_first' \
+  'FAILED stage: First fails' '!REACHED'
+# Its processes end with the run.
+if [ ! -s "$work/lingering" ]; then
+  echo "stage self-test: FAILED: the lingering background stage never started" >&2
+  failures=$((failures + 1))
+fi
+# Running: neither gone nor a zombie left for whoever adopted it to reap.
+running() {
+  local state
+  state=$(ps -o stat= -p "$1" 2>/dev/null) || return 1
+  [[ $state != Z* ]]
+}
+for _ in $(seq 100); do running "$(cat "$work/lingering")" || break; sleep 0.01; done
+if running "$(cat "$work/lingering")"; then
+  echo "stage self-test: FAILED: a background stage's process outlived the run that failed" >&2
+  failures=$((failures + 1))
+fi
 check "passing stages" zero '
   stage "Passes" passes
   in_background "Passes, behind" passes
@@ -92,9 +124,9 @@ check "passing stages" zero '
   'passed to its end' 's  Passes$' 's  Passes, behind$' 'the run went on' '!FAILED'
 
 if [ "$failures" -gt 0 ]; then
-  echo "stage self-test: $failures of 5 checks failed: a failing command might not fail its" \
+  echo "stage self-test: $failures of 7 checks failed: a failing command might not fail its" \
     "stage; mend stage, in_background and stage_process in scripts/lib/common.sh" >&2
   exit 1
 fi
 echo "stage self-test: a failing command fails its stage and the run, in the foreground" \
-  "and the background; passing stages pass"
+  "and the background, and ends the background stages; passing stages pass"
