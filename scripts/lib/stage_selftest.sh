@@ -94,6 +94,7 @@ check "a background stage found failed by wait_all_background" nonzero '
   wait_all_background
   echo "REACHED past the wait"' \
   'FAILED stage: First fails, behind' '!FAILED stage: Passes' '!REACHED'
+# shellcheck disable=SC2016  # expanded in the run, not here
 check "a background stage still running when the run fails" nonzero '
   in_background "Lingers" lingers "$work/lingering"
   for _ in $(seq 100); do [ -s "$work/lingering" ] && break; sleep 0.01; done
