@@ -24,12 +24,11 @@ target_flags() {
   echo "-max_len=$max_len -timeout=10 -rss_limit_mb=2048 -print_final_stats=1"
 }
 
-# Configures build-fuzz/ with clang++ and builds every target; quiet unless it fails.
+# Configures build-fuzz/ (preset fuzz: clang++) and builds every target; quiet unless it
+# fails.
 build_fuzz_targets() {
   local log=build-fuzz-build.log
-  if ! { cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
-    -DQUORVALE_FUZZ=ON -DQUORVALE_TESTS=OFF -DQUORVALE_BENCH=OFF &&
-    cmake --build build-fuzz -j2; } >"$log" 2>&1; then
+  if ! { cmake --preset fuzz && cmake --build --preset fuzz; } >"$log" 2>&1; then
     tail -n 40 "$log" >&2
     echo "fuzz: the targets did not build (whole log: $log)" >&2
     return 1

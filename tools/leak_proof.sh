@@ -15,8 +15,8 @@ git ls-files -z | xargs -0 cp --parents -t "$scratch"
 cd "$scratch"
 sed -i 's/^void World::clear() {$/&\n  if (!units.empty()) units.erase(units.begin());/' core/world.cpp
 grep -q 'units.erase(units.begin());' core/world.cpp
-configure_into build -DQUORVALE_TESTS=ON -DQUORVALE_BENCH=OFF
-cmake --build build -j2 --target quorvale clean_exit_tests >/dev/null
+cmake --preset default >/dev/null
+cmake --build --preset default --target quorvale clean_exit_tests >/dev/null
 start_display
 for setting in "$@"; do export "${setting?}"; done
 log=$(mktemp)

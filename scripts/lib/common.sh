@@ -35,18 +35,15 @@ ensure_packages() {
     "${missing[@]}" >/dev/null
 }
 
-# Configures the named build folder; extra arguments go to cmake.
-configure_into() {
-  local dir=$1
-  shift
-  cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+# build_preset NAME: configures and builds with the configure and build presets of that
+# name (CMakePresets.json: each build folder's options are declared there, once).
+build_preset() {
+  cmake --preset "$1" >/dev/null
+  cmake --build --preset "$1"
 }
 
 # Builds just the two programs into build/, for playing.
-build_programs() {
-  configure_into build
-  cmake --build build -j2 --target quorvale quorvale-server
-}
+build_programs() { build_preset play; }
 
 # Runs a command with a loopback network of its own where the system allows it (root), so
 # tests on the client's fixed port meet no other program listening there; else as it is.
@@ -75,14 +72,19 @@ start_display() {
       [ -e "/tmp/.X11-unix/X$n" ] && return 0
       sleep 0.1
     done
-    kill "$xvfb_pid" 2>/dev/null
+    # Gone already when another server took the display first.
+    kill "$xvfb_pid" 2>/dev/null || true
   done
   echo "Could not start a virtual X server (Xvfb)" >&2
   return 1
 }
 
+# Called from clean-up traps, where errexit holds: nothing here may fail.
 stop_display() {
-  [ -n "${xvfb_pid:-}" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
+  if [ -n "${xvfb_pid:-}" ]; then
+    kill "$xvfb_pid" 2>/dev/null || true
+    wait "$xvfb_pid" 2>/dev/null || true
+  fi
   xvfb_pid=""
 }
 
@@ -106,21 +108,110 @@ client_window() {
 # gone; this gives up instead.
 window_screenshot() { timeout 20 import -window "$1" "$2"; }
 
-# Stage timing: stage NAME COMMAND... runs the command as one named stage, prints its
-# heading, and records its time for stage_summary. A failing stage names itself on stderr.
+# --- Stages: scripts/test runs its steps as named, timed stages ---
+#
+# A stage runs in a bash process of its own with errexit, nounset and pipefail, so that any
+# failing command in it fails the stage, wherever it is: bash ignores errexit in everything
+# called from a condition (`if ! "$@"`, `"$@" || status=$?`), subshells included, so the
+# stage cannot be called from one in this shell. inherit_errexit carries errexit into
+# command substitutions. Only what a condition tests may fail: `if`, `||`, `&&` (not as a
+# list's last command), `|| true` where a failure is truly fine. Errexit holds in an EXIT
+# trap too: a clean-up trap ends in `|| true`. The stage's process sources
+# stage_libraries, which the running script sets to the files it sourced; it sees this
+# shell's exported variables (DISPLAY) but sets none here.
+[ -n "${stage_libraries+set}" ] || stage_libraries=(scripts/lib/common.sh)
+
+# stage_process COMMAND...: runs the command, a function of stage_libraries or a program,
+# as a stage's process. A failure prints the command that failed, and where.
+stage_process() {
+  bash -c '
+    set -euo pipefail
+    shopt -s inherit_errexit
+    for library in "${@:2:$1}"; do source "$library"; done
+    shift $(($1 + 1))
+    set -E
+    trap '\''echo "stage: \`$BASH_COMMAND\` failed with status $? (${BASH_SOURCE[0]:-}:$LINENO)" >&2'\'' ERR
+    "$@"' stage "${#stage_libraries[@]}" "${stage_libraries[@]}" "$@"
+}
+
+# stage NAME COMMAND... runs the command as one named stage, prints its heading, and
+# records its time for stage_summary. A failing stage names itself on stderr.
 stage_names=()
 stage_seconds=()
 stage() {
-  local name=$1 start=$SECONDS
+  local name=$1 start=$SECONDS status=0
   shift
   echo "== $name"
-  if ! "$@"; then
+  stage_process "$@" || status=$?
+  if [ "$status" -ne 0 ]; then
     echo "FAILED stage: $name" >&2
     stage_summary >&2
-    return 1
+    return "$status"
   fi
   stage_names+=("$name")
   stage_seconds+=($((SECONDS - start)))
+}
+
+# Stages run in the background with their output kept until they are waited for, so the
+# output reads in order and a failure still names its stage and test. Suites that share the
+# display run one after another; a stage that needs neither the display nor the suites'
+# port may run beside one. A failed one fails the run when it is waited for.
+background_pids=()
+background_names=()
+background_logs=()
+in_background() {
+  local name=$1 log start=$SECONDS
+  shift
+  log=$(mktemp)
+  echo "== $name (running beside the next stages)"
+  # Its own time, start to end, however long the foreground keeps it waiting afterwards.
+  # A process group of its own (monitor mode for this one job), so that stop_background
+  # ends the stage with every process it started.
+  set -m
+  (
+    status=0
+    stage_process "$@" >"$log" 2>&1 </dev/null || status=$?
+    echo $((SECONDS - start)) >"$log.seconds"
+    exit "$status"
+  ) &
+  set +m
+  background_pids+=($!)
+  background_names+=("$name")
+  background_logs+=("$log")
+}
+
+# Waits for the oldest background stage, prints its output, records the time it ran.
+wait_background() {
+  local status=0 pid=${background_pids[0]} name=${background_names[0]} log=${background_logs[0]}
+  background_pids=("${background_pids[@]:1}")
+  background_names=("${background_names[@]:1}")
+  background_logs=("${background_logs[@]:1}")
+  wait "$pid" || status=$?
+  echo "== $name (finished)"
+  cat "$log"
+  local seconds
+  seconds=$(cat "$log.seconds" 2>/dev/null) || seconds="?"
+  rm -f "$log" "$log.seconds"
+  if [ "$status" -ne 0 ]; then
+    echo "FAILED stage: $name" >&2
+    stage_summary >&2
+    return "$status"
+  fi
+  stage_names+=("$name")
+  stage_seconds+=("$seconds")
+}
+
+# Waits for every background stage, oldest first.
+wait_all_background() {
+  while [ ${#background_pids[@]} -gt 0 ]; do wait_background || return; done
+}
+
+# Ends the background stages still running, each with its process group (whatever its
+# stage started); called from the EXIT trap: nothing may fail.
+stop_background() {
+  local pid
+  for pid in "${background_pids[@]}"; do kill -TERM -- "-$pid" 2>/dev/null || true; done
+  background_pids=()
 }
 
 # Prints one line per finished stage with its time.

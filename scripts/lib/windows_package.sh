@@ -6,27 +6,25 @@ source scripts/lib/windows_deps.sh
 
 windows_build_dir=build-windows
 windows_packaging=packaging/windows
-windows_packages=(cmake make zip nsis binutils-mingw-w64-x86-64 python3)
+# googletest: the preset configures the suites too (built only when asked for).
+windows_packages=(cmake make zip nsis binutils-mingw-w64-x86-64 python3 googletest)
 
 windows_version() { sed -n 's/^project(quorvale VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt; }
 windows_package_name() { echo "quorvale-$(windows_version)-windows-x64"; }
 
-# windows_build "TARGET..." [CMAKE OPTION...]: configures build-windows/ for the cross
-# compiler against the dependency prefix and builds the named targets (all when empty).
-# Quiet unless it fails.
+# windows_build PRESET: configures build-windows/ with the configure preset windows (the
+# cross compiler, against the dependency prefix) and builds with the build preset PRESET:
+# windows (everything, the suites too) or windows-programs. Quiet unless it fails.
 windows_build() {
-  local deps targets=() target log=$windows_build_dir.log
-  for target in $1; do targets+=(--target "$target"); done
-  shift
-  deps=$(windows_deps_prefix) || return 1
+  local deps log=$windows_build_dir.log
+  deps=$(windows_deps_prefix)
   # A tree configured against another prefix would keep linking that prefix's libraries,
   # which pkg-config found once and CMake keeps in its cache.
   if ! grep -qsx "QUORVALE_WINDOWS_DEPS:PATH=$deps" "$windows_build_dir/CMakeCache.txt"; then
     rm -f "$windows_build_dir/CMakeCache.txt"
   fi
-  if ! { cmake -S . -B "$windows_build_dir" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
-    -DQUORVALE_WINDOWS_DEPS="$deps" -DCMAKE_BUILD_TYPE=Release -DQUORVALE_BENCH=OFF "$@" &&
-    cmake --build "$windows_build_dir" -j2 "${targets[@]}"; } >"$log" 2>&1; then
+  if ! { QUORVALE_WINDOWS_DEPS=$deps cmake --preset windows &&
+    cmake --build --preset "$1"; } >"$log" 2>&1; then
     tail -n 40 "$log" >&2
     echo "Windows build: failed; the whole log is $log" >&2
     return 1
@@ -92,14 +90,14 @@ windows_uninstall_list() {
 
 # Builds dist/NAME.zip and dist/NAME-setup.exe, with SDL's source and our patch beside them.
 package_windows() {
-  ensure_packages "${windows_packages[@]}" || return 1
-  windows_build "quorvale quorvale-server" || return 1
+  ensure_packages "${windows_packages[@]}"
+  windows_build windows-programs
   local name stage deps
   name=$(windows_package_name)
   stage=$windows_build_dir/package/$name
-  deps=$(windows_deps_prefix) || return 1
-  windows_stage "$stage" "$deps" || return 1
-  windows_check_imports "$stage" || return 1
+  deps=$(windows_deps_prefix)
+  windows_stage "$stage" "$deps"
+  windows_check_imports "$stage"
   mkdir -p dist
   rm -f "dist/$name.zip" "dist/$name-setup.exe"
   (cd "$stage/.." && zip -qr9 "$OLDPWD/dist/$name.zip" "$name")

@@ -5,9 +5,6 @@ source scripts/lib/windows_package.sh
 
 windows_suites_packages=(wine wine64 googletest)
 windows_suites_prefix=${XDG_CACHE_HOME:-$HOME/.cache}/quorvale/wine-suites
-# The time limit of a test that sets none: one that waits on something that never comes,
-# a window say, fails rather than holding the run.
-windows_suites_test_seconds=120
 
 # Wine as the suites use it: their own prefix, no debug output, and never a dialog: Mono
 # and Gecko are never offered, and a crash prints its backtrace instead of showing it.
@@ -28,27 +25,27 @@ windows_suites_wine() {
   touch "$WINEPREFIX/.made"
 }
 
-# Builds build-windows/ with the suites and runs them all under Wine, one at a time (one
-# prefix, and the tests' fixed ports). Prints one line: the counts and both times; on a
+# Builds build-windows/ with the suites and runs them all under Wine (test preset windows:
+# one at a time, for one prefix and the tests' fixed ports, each within 120 s, so that one
+# waiting on something that never comes, a window say, fails rather than holding the run). Prints one line: the counts and both times; on a
 # failure, the failed tests too, and the whole output stays in build-windows/suites.log.
 run_windows_suites() (
   local start=$SECONDS build_seconds log status=0 failed="" total=""
-  ensure_packages "${windows_suites_packages[@]}" || return 1
-  windows_build "" -DQUORVALE_TESTS=ON || return 1
+  ensure_packages "${windows_suites_packages[@]}"
+  windows_build windows
   build_seconds=$((SECONDS - start))
-  windows_suites_wine || return 1
+  windows_suites_wine
   log=$windows_build_dir/suites.log
   # No display: a window that Wine could open there would wait for a click.
   unset DISPLAY WAYLAND_DISPLAY
   # One Wine server for the whole run rather than one started for each test, ended with it,
   # and the prefix's services started now, away from CTest: those that the first test
   # started would hold its output pipe open for as long as the server lives.
-  wineserver -p </dev/null >/dev/null 2>&1
+  # One already serving the prefix (left by a run interrupted) fails to start: that one serves.
+  wineserver -p </dev/null >/dev/null 2>&1 || true
   trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
   command wine wineboot </dev/null >/dev/null 2>&1
-  (cd "$windows_build_dir" &&
-    ctest --output-on-failure -j1 --timeout "$windows_suites_test_seconds") >"$log" 2>&1 ||
-    status=$?
+  ctest --preset windows >"$log" 2>&1 || status=$?
   read -r failed total < <(sed -n \
     's/^[0-9]*% tests passed, \([0-9]*\) tests failed out of \([0-9]*\)$/\1 \2/p' "$log") || true
   if [ -z "$total" ]; then

@@ -23,11 +23,11 @@ wine() { "$wine_program" "$@"; }
 # Prints how many values differ and how far the positions move.
 windows_compare_exact() {
   local linux_table=$1 windows_table=$2 out=$3 deps
-  deps=$(windows_deps_prefix) || return 1
-  SDL_VIDEODRIVER=dummy "$linux_table" >"$out/exact-linux.txt" || return 1
+  deps=$(windows_deps_prefix)
+  SDL_VIDEODRIVER=dummy "$linux_table" >"$out/exact-linux.txt"
   # The build tree has no SDL.dll beside the program: Wine finds it in the prefix.
   SDL_VIDEODRIVER=dummy WINEPATH="Z:$deps/bin" wine "$windows_table" | tr -d '\r' \
-    >"$out/exact-windows.txt" || return 1
+    >"$out/exact-windows.txt"
   python3 - "$out/exact-linux.txt" "$out/exact-windows.txt" <<'PY'
 import struct, sys
 linux = open(sys.argv[1]).read().split("\n")
@@ -84,6 +84,7 @@ windows_server_serves_linux_client() {
   # As in windows_game_end_to_end: the server's socket in the private network, not here.
   wineserver -w
   in_private_network bash -c '
+    set -euo pipefail
     out=$1 game=$2 wine=$3
     (cd "$game" && exec "$wine" quorvale-server.exe --units 6 --record "Z:$out/recorded.rec") \
       >"$out/server.log" 2>&1 &
@@ -95,14 +96,16 @@ windows_server_serves_linux_client() {
       [ "$(grep -c "New entity added!" "$out/client.log")" -ge 6 ] && break
       sleep 0.1
     done
-    kill -TERM "$client"; wait "$client"
-    units=$(grep -c "New entity added!" "$out/client.log")
+    kill -TERM "$client"
+    wait "$client"
+    units=$(grep -c "New entity added!" "$out/client.log" || true)
     # Wine runs the program in the process it was started as; a search by name would find
     # this script first, whose text names the program, or the server of another run.
     kill -INT "$server"
     for _ in $(seq 100); do kill -0 "$server" 2>/dev/null || break; sleep 0.1; done
     if kill -0 "$server" 2>/dev/null; then echo "Ctrl+C did not end quorvale-server.exe"; exit 1; fi
-    wait "$server"; status=$?
+    status=0
+    wait "$server" || status=$?
     size=$(stat -c %s "$out/recorded.rec")
     echo "quorvale-server.exe served the Linux client $units units; Ctrl+C ended it with" \
       "status $status and a recording of $size bytes"
@@ -181,21 +184,21 @@ run_windows_stage() {
     [ "${CI:-}" = true ] && return 1
     return 0
   fi
-  ensure_packages "${windows_test_packages[@]}" || return 1
-  package_windows || return 1
-  run_windows_suites || return 1
-  # A failing check ends the stage: errexit does not hold where a stage is called from.
+  ensure_packages "${windows_test_packages[@]}"
+  package_windows
+  run_windows_suites
   (
-    out=$(mktemp -d) && name=$(windows_package_name) || exit 1
-    # errexit holds in this trap, the caller's test notwithstanding: nothing here may fail.
-    trap 'stop_display || true; wineserver -k >/dev/null 2>&1 || true; rm -rf "$out"' EXIT
-    start_display &&
-      (cd "$out" && unzip -q "$OLDPWD/dist/$name.zip") &&
-      windows_wine_setup "$out/wine" &&
-      windows_compare_exact build/tests/units/exact_table \
-        "$windows_build_dir/tests/units/exact_table.exe" "$out" &&
-      windows_game_end_to_end "$out/$name" "$out" &&
-      windows_server_serves_linux_client "$out/$name" "$out" &&
-      windows_installer_round_trip "dist/$name-setup.exe" "$out"
+    out=$(mktemp -d)
+    name=$(windows_package_name)
+    # errexit holds in this trap: nothing here may fail.
+    trap 'stop_display; wineserver -k >/dev/null 2>&1 || true; rm -rf "$out"' EXIT
+    start_display
+    (cd "$out" && unzip -q "$OLDPWD/dist/$name.zip")
+    windows_wine_setup "$out/wine"
+    windows_compare_exact build/tests/units/exact_table \
+      "$windows_build_dir/tests/units/exact_table.exe" "$out"
+    windows_game_end_to_end "$out/$name" "$out"
+    windows_server_serves_linux_client "$out/$name" "$out"
+    windows_installer_round_trip "dist/$name-setup.exe" "$out"
   )
 }

@@ -24,15 +24,16 @@ fi
 work=$(mktemp -d)
 server_pid=""
 client_pid=""
+# errexit holds in the trap: nothing here may fail.
 cleanup() {
   for held in w s q a d 1 2 3 4 5; do xdotool keyup "$held" 2>/dev/null || true; done
   xdotool mouseup 1 2>/dev/null || true
   xdotool mouseup 3 2>/dev/null || true
-  [ -n "$client_pid" ] && kill "$client_pid" 2>/dev/null && wait "$client_pid" 2>/dev/null
-  [ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null && wait "$server_pid" 2>/dev/null
+  # Ended already, or ending now by the signal: either is fine here.
+  if [ -n "$client_pid" ]; then kill "$client_pid" 2>/dev/null || true; wait "$client_pid" 2>/dev/null || true; fi
+  if [ -n "$server_pid" ]; then kill "$server_pid" 2>/dev/null || true; wait "$server_pid" 2>/dev/null || true; fi
   stop_display
   rm -rf "$work"
-  return 0
 }
 trap cleanup EXIT
 fail() {

@@ -42,8 +42,10 @@ play() {
   # Globals: the trap runs after play's own variables are gone.
   server="" client=""
   folder=$(mktemp -d)
-  trap '[ -n "$client" ] && kill -KILL "$client" 2>/dev/null; [ -n "$server" ] &&
-    kill -KILL "$server" 2>/dev/null; rm -rf "$folder"' EXIT
+  # errexit holds in the trap: a program already ended is no failure.
+  trap 'if [ -n "$client" ]; then kill -KILL "$client" 2>/dev/null || true; fi
+    if [ -n "$server" ]; then kill -KILL "$server" 2>/dev/null || true; fi
+    rm -rf "$folder"' EXIT
   cd "$folder"
 
   getent hosts localhost >/dev/null ||
@@ -112,7 +114,7 @@ main() {
 
   # Globals: the trap runs after main's own variables are gone.
   before=$(mktemp) after=$(mktemp) contents=$(mktemp)
-  trap 'dpkg-query -W quorvale >/dev/null 2>&1 && dpkg --purge quorvale >/dev/null;
+  trap 'if dpkg-query -W quorvale >/dev/null 2>&1; then dpkg --purge quorvale >/dev/null || true; fi
     rm -f "$before" "$after" "$contents"' EXIT
   quorvale_names >"$before"
   # The package's paths, and whether each was there before it.

@@ -1,0 +1,133 @@
+#!/usr/bin/env bash
+# Proves the stage machinery of scripts/lib/common.sh (stage, in_background, wait_background)
+# in a few tenths of a second: in a child bash set up as scripts/test is, a stage whose FIRST
+# command fails and whose last succeeds must stop the run, non-zero, naming the stage, both
+# in the foreground and in the background (when it is waited for); so must a failure inside
+# a command substitution; a background stage still running then ends with every process it
+# started; and a passing stage must pass. Exits non-zero, saying what broke,
+# if any of that ever stops being true. scripts/test runs it first.
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+
+work=$(mktemp -d)
+# A lingering stage's process, should a check fail, is ended here.
+trap 'if [ -s "$work/lingering" ]; then kill "$(cat "$work/lingering")" 2>/dev/null || true; fi
+  rm -rf "$work"' EXIT
+
+# The stages under test, in a library the stages' processes source, as scripts/test's are.
+cat >"$work/stages.sh" <<'EOF'
+# Fails at its first command; its last, were it reached, would pass.
+fails_first() {
+  false
+  echo "REACHED the command after the failure"
+}
+# Fails inside a command substitution, which then passes on what it printed.
+fails_in_substitution() {
+  local words
+  words=$(false; echo "some words")
+  echo "REACHED the command after the failure: $words"
+}
+passes() {
+  true
+  echo "passed to its end"
+}
+# Runs on until stopped; its process's id goes to the file named.
+lingers() {
+  sleep 30 &
+  echo "$!" >"$1"
+  wait "$!"
+}
+EOF
+
+failures=0
+# check DESCRIPTION EXPECTED_STATUS(zero|nonzero) SCRIPT [PATTERN...]: runs SCRIPT as
+# scripts/test runs its stages, then checks its status and its output: a PATTERN is a grep
+# pattern that must be found, or !PATTERN one that must not.
+check() {
+  local description=$1 expected=$2 script=$3 status=0 pattern
+  shift 3
+  bash -c '
+    set -euo pipefail
+    stage_libraries=(scripts/lib/common.sh "$1")
+    for library in "${stage_libraries[@]}"; do source "$library"; done
+    trap stop_background EXIT
+    work=$3
+    eval "$2"' selftest "$work/stages.sh" "$script" "$work" >"$work/out" 2>&1 || status=$?
+  local wrong=""
+  if [ "$expected" = zero ] && [ "$status" -ne 0 ]; then
+    wrong="exited $status, not 0"
+  elif [ "$expected" = nonzero ] && [ "$status" -eq 0 ]; then
+    wrong="exited 0: the run went on past a failed stage"
+  fi
+  # A stage's function missing also fails it, but not as it should.
+  for pattern in "$@" '!command not found'; do
+    if [ "${pattern:0:1}" = '!' ]; then
+      if grep -q -- "${pattern:1}" "$work/out"; then wrong+="${wrong:+; }printed \"${pattern:1}\""; fi
+    elif ! grep -q -- "$pattern" "$work/out"; then
+      wrong+="${wrong:+; }did not print \"$pattern\""
+    fi
+  done
+  if [ -n "$wrong" ]; then
+    echo "stage self-test: FAILED: $description: $wrong. Its output:" >&2
+    sed 's/^/  | /' "$work/out" >&2
+    failures=$((failures + 1))
+  fi
+}
+
+check "a foreground stage whose first command fails" nonzero '
+  stage "First fails" fails_first
+  echo "REACHED the next stage"' \
+  'FAILED stage: First fails' '!REACHED'
+check "a foreground stage failing in a command substitution" nonzero '
+  stage "Fails in a substitution" fails_in_substitution
+  echo "REACHED the next stage"' \
+  'FAILED stage: Fails in a substitution' '!REACHED'
+check "a background stage whose first command fails" nonzero '
+  in_background "First fails, behind" fails_first
+  stage "Passes meanwhile" passes
+  wait_background
+  echo "REACHED past the wait"' \
+  'FAILED stage: First fails, behind' 'passed to its end' '!REACHED'
+check "a background stage found failed by wait_all_background" nonzero '
+  in_background "Passes, behind" passes
+  in_background "First fails, behind" fails_first
+  wait_all_background
+  echo "REACHED past the wait"' \
+  'FAILED stage: First fails, behind' '!FAILED stage: Passes' '!REACHED'
+# shellcheck disable=SC2016  # expanded in the run, not here
+check "a background stage still running when the run fails" nonzero '
+  in_background "Lingers" lingers "$work/lingering"
+  for _ in $(seq 100); do [ -s "$work/lingering" ] && break; sleep 0.01; done
+  stage "First fails" fails_first' \
+  'FAILED stage: First fails' '!REACHED'
+# Its processes end with the run.
+if [ ! -s "$work/lingering" ]; then
+  echo "stage self-test: FAILED: the lingering background stage never started" >&2
+  failures=$((failures + 1))
+fi
+# Running: neither gone nor a zombie left for whoever adopted it to reap.
+running() {
+  local state
+  state=$(ps -o stat= -p "$1" 2>/dev/null) || return 1
+  [[ $state != Z* ]]
+}
+for _ in $(seq 100); do running "$(cat "$work/lingering")" || break; sleep 0.01; done
+if running "$(cat "$work/lingering")"; then
+  echo "stage self-test: FAILED: a background stage's process outlived the run that failed" >&2
+  failures=$((failures + 1))
+fi
+check "passing stages" zero '
+  stage "Passes" passes
+  in_background "Passes, behind" passes
+  wait_all_background
+  stage_summary
+  echo "the run went on"' \
+  'passed to its end' 's  Passes$' 's  Passes, behind$' 'the run went on' '!FAILED'
+
+if [ "$failures" -gt 0 ]; then
+  echo "stage self-test: $failures of 7 checks failed: a failing command might not fail its" \
+    "stage; mend stage, in_background and stage_process in scripts/lib/common.sh" >&2
+  exit 1
+fi
+echo "stage self-test: a failing command fails its stage and the run, in the foreground" \
+  "and the background, and ends the background stages; passing stages pass"
