@@ -58,6 +58,5 @@ Course Steering::find_course(const UnitKind& kind, float x, float y, const Cours
   // Units that may never stop head for the middle; the client moves them anywhere.
   const double to_x = (interior_.left + interior_.right) / 2.0 - x;
   const double to_y = (interior_.top + interior_.bottom) / 2.0 - y;
-  const double degrees = std::atan2(-to_x, -to_y) * radians_to_degrees;
-  return {normal_heading(static_cast<int>(std::lround(degrees))), slowest};
+  return {normal_heading(static_cast<int>(std::lround(heading_toward(to_x, to_y)))), slowest};
 }

@@ -20,15 +20,6 @@ SDL_Surface* make_projectile_picture() {
   return into_display_format(picture);
 }
 
-// Heading in [0, 360) that makes the step rule move from start toward target.
-double heading_toward(int32_t dx, int32_t dy) {
-  double heading =
-      std::atan2(static_cast<double>(dx), static_cast<double>(dy)) * radians_to_degrees + 180.0;
-  if (heading < 0) heading += 360.0;
-  if (heading >= 360.0) heading -= 360.0;
-  return heading;
-}
-
 // Path length truncated to whole pixels. The squares are summed in 64 bits: two 16-bit
 // points can be further apart than a 32-bit sum of squares holds.
 int32_t path_length(int32_t dx, int32_t dy) {

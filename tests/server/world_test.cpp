@@ -14,6 +14,7 @@
 #include "core/world.h"
 #include "game_fixture.h"
 #include "map_builders.h"
+#include "net/apply_snapshot.h"
 #include "tests/server/stream_client.h"
 #include "tests/server/test_map.h"
 #include "tests/server/type_limits.h"
@@ -55,13 +56,13 @@ std::set<int> check_snapshot(SDL_Surface* map, const std::vector<UnitRecord>& re
   return ids;
 }
 
-// What the client makes of a snapshot over one tick: a Unit built from each record, as the
-// client builds one, stepped by Unit::step every 50 ms of the test's clock. Returns each
-// unit's state afterwards by id. The Units are listed in the client's World (core/world.h)
-// while they step, and freed by it.
+// What the client makes of a snapshot over one tick: the snapshot applied to the client's
+// World as the client applies one (a Unit built for each new id, the others refreshed),
+// then every Unit stepped by Unit::step every 50 ms of the test's clock. Returns each
+// unit's state afterwards by id; the World keeps its Units for the next tick.
 std::map<int, UnitRecord> as_the_client_moves(SDL_Surface* map,
                                               const std::vector<UnitRecord>& records) {
-  for (const UnitRecord& record : records) world.units.push_back(new Unit(record));
+  apply_snapshot(records.data(), static_cast<int>(records.size()));
   for (int step = 0; step < steps_per_tick; ++step) {
     test_support::now += 50;
     for (Unit* unit : world.units) unit->step(map);
@@ -71,7 +72,6 @@ std::map<int, UnitRecord> as_the_client_moves(SDL_Surface* map,
     moved[unit->id] =
         test_support::record(unit->id, static_cast<int16_t>(unit->type), unit->x, unit->y,
                              unit->heading, static_cast<int16_t>(unit->speed));
-  world.clear();
   return moved;
 }
 
@@ -85,6 +85,7 @@ struct RunSummary {
 // against the client's own steps from the snapshot before.
 RunSummary run_world(SDL_Surface* map, SimulatedWorld& simulated, int ticks) {
   RunSummary summary;
+  world.clear();  // the client starts each world afresh
   std::vector<UnitRecord> before = snapshot_of(simulated);
   summary.snapshots.push_back(before);
   for (int tick = 0; tick < ticks; ++tick) {
