@@ -14,6 +14,10 @@
 
 #include "units/terrain.h"
 
+// The two terrain colours as the map's raw pixels read: olive land, blue water.
+constexpr Uint32 land_colour = 0x808000;
+constexpr Uint32 water_colour = 0x0080FF;
+
 struct TypeLimits {
   int min_speed;
   int max_speed;
@@ -27,19 +31,19 @@ inline std::optional<TypeLimits> type_limits(int type) {
     case -1:  // unknown enemy
       return TypeLimits{0, 0, 0};
     case 0:  // infantry
-      return TypeLimits{-4, 6, land_pixel};
+      return TypeLimits{-4, 6, land_colour};
     case 1:  // tank
-      return TypeLimits{-6, 12, land_pixel};
+      return TypeLimits{-6, 12, land_colour};
     case 2:  // airplane
       return TypeLimits{5, 25, 0};
     case 3:  // cruiser
-      return TypeLimits{-5, 10, water_pixel};
+      return TypeLimits{-5, 10, water_colour};
     case 4:  // anti-aircraft tank
-      return TypeLimits{-6, 12, land_pixel};
+      return TypeLimits{-6, 12, land_colour};
     case 5:  // saboteur
-      return TypeLimits{-6, 8, land_pixel};
+      return TypeLimits{-6, 8, land_colour};
     case 6:  // ducky
-      return TypeLimits{-5, 15, water_pixel};
+      return TypeLimits{-5, 15, water_colour};
     case 7:  // commander
       return TypeLimits{-100, 100, 0};
     default:

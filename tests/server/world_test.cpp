@@ -168,26 +168,27 @@ TEST_F(WorldPlacementTest, SomeUnitsStartInTheFirstView) {
 }
 
 TEST_F(WorldPlacementTest, KindsWithoutTheirTerrainStayOut) {
-  SDL_Surface* map = test_support::make_map(300, 300, land_pixel);
+  SDL_Surface* map = test_support::make_map(300, 300, land_colour);
   TerrainMap terrain(map);
   SimulatedWorld world(terrain, {30, 4, steps_per_tick});
   const RunSummary summary = run_world(map, world, 200);
   for (const auto& snapshot : summary.snapshots) {
     EXPECT_EQ(snapshot.size(), 30u);
-    for (const UnitRecord& unit : snapshot) EXPECT_NE(type_limits(unit.type)->terrain, water_pixel);
+    for (const UnitRecord& unit : snapshot)
+      EXPECT_NE(type_limits(unit.type)->terrain, water_colour);
   }
 }
 
 TEST_F(WorldPlacementTest, LandUnitsOnATinyIslandStopRatherThanLeaveIt) {
-  SDL_Surface* map = test_support::make_map(300, 300, water_pixel);
+  SDL_Surface* map = test_support::make_map(300, 300, water_colour);
   SDL_Rect island{150, 150, 2, 2};
-  SDL_FillRect(map, &island, land_pixel);
+  SDL_FillRect(map, &island, land_colour);
   TerrainMap terrain(map);
   SimulatedWorld world(terrain, {9, 6, steps_per_tick});
   const RunSummary summary = run_world(map, world, 100);
   int land_units = 0;
   for (const UnitRecord& unit : summary.snapshots.back()) {
-    if (type_limits(unit.type)->terrain != land_pixel) continue;
+    if (type_limits(unit.type)->terrain != land_colour) continue;
     ++land_units;
     EXPECT_EQ(unit.speed, 0);
   }
