@@ -1,7 +1,7 @@
 /*
  * The unit types: what each type number looks like and how it may move, and the terrain
- * kinds a type is held to. Part of the rulebook the client and the server share
- * (unit_motion.h holds the step); plain data, safe to read from any thread.
+ * kinds a type is held to: with the step (unit_motion.h), the rulebook the client and the
+ * server share; plain data, safe to read from any thread.
  *
  * A unit takes its row once, when it is built; the table itself never changes.
  */

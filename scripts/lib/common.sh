@@ -79,12 +79,16 @@ start_display() {
   return 1
 }
 
-# Called from clean-up traps, where errexit holds: nothing here may fail.
+# end_child PID: ends a child of this shell and reaps it; an empty PID, or a child already
+# ended, is no failure. For clean-up traps, where errexit holds.
+end_child() {
+  [ -n "$1" ] || return 0
+  kill "$1" 2>/dev/null || true
+  wait "$1" 2>/dev/null || true
+}
+
 stop_display() {
-  if [ -n "${xvfb_pid:-}" ]; then
-    kill "$xvfb_pid" 2>/dev/null || true
-    wait "$xvfb_pid" 2>/dev/null || true
-  fi
+  end_child "${xvfb_pid:-}"
   xvfb_pid=""
 }
 

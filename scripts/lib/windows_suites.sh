@@ -27,8 +27,9 @@ windows_suites_wine() {
 
 # Builds build-windows/ with the suites and runs them all under Wine (test preset windows:
 # one at a time, for one prefix and the tests' fixed ports, each within 120 s, so that one
-# waiting on something that never comes, a window say, fails rather than holding the run). Prints one line: the counts and both times; on a
-# failure, the failed tests too, and the whole output stays in build-windows/suites.log.
+# waiting on something that never comes, a window say, fails rather than holding the run).
+# Prints one line: the counts and both times; on a failure, the failed tests too, and the
+# whole output stays in build-windows/suites.log.
 run_windows_suites() (
   local start=$SECONDS build_seconds log status=0 failed="" total=""
   ensure_packages "${windows_suites_packages[@]}"

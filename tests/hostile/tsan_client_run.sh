@@ -29,9 +29,8 @@ cleanup() {
   for held in w s q a d 1 2 3 4 5; do xdotool keyup "$held" 2>/dev/null || true; done
   xdotool mouseup 1 2>/dev/null || true
   xdotool mouseup 3 2>/dev/null || true
-  # Ended already, or ending now by the signal: either is fine here.
-  if [ -n "$client_pid" ]; then kill "$client_pid" 2>/dev/null || true; wait "$client_pid" 2>/dev/null || true; fi
-  if [ -n "$server_pid" ]; then kill "$server_pid" 2>/dev/null || true; wait "$server_pid" 2>/dev/null || true; fi
+  end_child "$client_pid"
+  end_child "$server_pid"
   stop_display
   rm -rf "$work"
 }

@@ -19,8 +19,7 @@ if [ "${E2E_INSIDE:-}" = 1 ]; then
   status=0
   "$quorvale" >"$out/client.log" 2>&1 || status=$?
   # The server may have ended on its own; its end is not the test's.
-  kill "$server_pid" 2>/dev/null || true
-  wait "$server_pid" 2>/dev/null || true
+  end_child "$server_pid"
   exit $status
 fi
 
