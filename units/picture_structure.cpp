@@ -72,14 +72,18 @@ bool png_sound(const unsigned char* bytes, std::size_t size, std::string& reason
 }
 
 bool bmp_sound(const unsigned char* bytes, std::size_t size, std::string& reason) {
-  // The OS/2 header holds 16-bit sizes; every later one 32-bit sizes, the height signed.
+  // The OS/2 header holds 16-bit sizes; every later one 32-bit sizes.
   const bool os2 = size >= 18 && little_endian(bytes + 14, 4) == 12;
   if (size < (os2 ? bmp_os2_headers_bytes : bmp_headers_bytes))
     return refuse(reason, "the file ends inside its BMP header");
-  const long long width =
-      os2 ? little_endian(bytes + 18, 2) : static_cast<int32_t>(little_endian(bytes + 18, 4));
-  const long long height =
-      os2 ? little_endian(bytes + 20, 2) : static_cast<int32_t>(little_endian(bytes + 22, 4));
+  // The OS/2 sizes are unsigned; the later ones signed, a negative height meaning the rows
+  // run top down.
+  long long width = little_endian(bytes + 18, 2);
+  long long height = little_endian(bytes + 20, 2);
+  if (!os2) {
+    width = static_cast<int32_t>(little_endian(bytes + 18, 4));
+    height = static_cast<int32_t>(little_endian(bytes + 22, 4));
+  }
   const uint32_t bits = little_endian(bytes + (os2 ? 24 : 28), 2);
   // SDL sizes its surface by these; any other depth can make that size overflow.
   if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32)

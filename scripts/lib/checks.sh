@@ -58,10 +58,8 @@ check_tidy() {
 run_exact_motion() {
   local flag
   for flag in avx2 fma bmi2 movbe; do
-    if ! grep -qw "$flag" /proc/cpuinfo; then
-      echo "Skipped: this CPU has no $flag, so x86-64-v3 code cannot run here"
-      return 0
-    fi
+    grep -qw "$flag" /proc/cpuinfo ||
+      skip_stage "this CPU has no $flag, so x86-64-v3 code cannot run here"
   done
   build-v3/tests/units/units_tests --gtest_brief=1
 }
@@ -75,8 +73,7 @@ run_client_under_tsan() {
 # Builds the Debian package and checks it, then installs it, plays from it and purges it.
 run_package_test() {
   if [ "$(id -u)" -ne 0 ] && ! sudo -n true 2>/dev/null; then
-    echo "Skipped: building and installing the package needs root or sudo"
-    return 0
+    skip_stage "building and installing the package needs root or sudo"
   fi
   QUORVALE_CCACHE=ON scripts/package
   tests/package/install_test.sh

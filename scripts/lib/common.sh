@@ -138,22 +138,47 @@ stage_process() {
     "$@"' stage "${#stage_libraries[@]}" "${stage_libraries[@]}" "$@"
 }
 
+# skip_stage WHY: ends the running stage as skipped, saying why in one line; call it from
+# the stage's own function, not from a subshell. Under CI=true, where the scripts install
+# every tool they need, a skip can only mean that something broke: the stage fails.
+skip_stage() {
+  if [ "${CI:-}" = true ]; then
+    echo "FAILED: a skip fails under CI=true: $*" >&2
+    exit 1
+  fi
+  echo "Skipped: $*"
+  echo "$*" >"${QUORVALE_STAGE_SKIPPED:-/dev/null}"
+  exit 0
+}
+
 # stage NAME COMMAND... runs the command as one named stage, prints its heading, and
-# records its time for stage_summary. A failing stage names itself on stderr.
+# records its time and outcome for stage_summary. A failing stage names itself on stderr.
 stage_names=()
 stage_seconds=()
+stage_skips=()
 stage() {
-  local name=$1 start=$SECONDS status=0
+  local name=$1 start=$SECONDS status=0 skipped
   shift
   echo "== $name"
-  stage_process "$@" || status=$?
+  skipped=$(mktemp)
+  QUORVALE_STAGE_SKIPPED=$skipped stage_process "$@" || status=$?
+  stage_finished "$name" "$status" $((SECONDS - start)) "$skipped"
+}
+
+# stage_finished NAME STATUS SECONDS SKIPPED_FILE: records a stage's end; a failure names
+# the stage and prints the summary so far.
+stage_finished() {
+  local name=$1 status=$2 seconds=$3 skipped
+  skipped=$(cat "$4" 2>/dev/null) || skipped=""
+  rm -f "$4"
   if [ "$status" -ne 0 ]; then
     echo "FAILED stage: $name" >&2
     stage_summary >&2
     return "$status"
   fi
   stage_names+=("$name")
-  stage_seconds+=($((SECONDS - start)))
+  stage_seconds+=("$seconds")
+  stage_skips+=("$skipped")
 }
 
 # Stages run in the background with their output kept until they are waited for, so the
@@ -174,7 +199,8 @@ in_background() {
   set -m
   (
     status=0
-    stage_process "$@" >"$log" 2>&1 </dev/null || status=$?
+    QUORVALE_STAGE_SKIPPED=$log.skipped stage_process "$@" >"$log" 2>&1 </dev/null ||
+      status=$?
     echo $((SECONDS - start)) >"$log.seconds"
     exit "$status"
   ) &
@@ -196,13 +222,7 @@ wait_background() {
   local seconds
   seconds=$(cat "$log.seconds" 2>/dev/null) || seconds="?"
   rm -f "$log" "$log.seconds"
-  if [ "$status" -ne 0 ]; then
-    echo "FAILED stage: $name" >&2
-    stage_summary >&2
-    return "$status"
-  fi
-  stage_names+=("$name")
-  stage_seconds+=("$seconds")
+  stage_finished "$name" "$status" "$seconds" "$log.skipped"
 }
 
 # Waits for every background stage, oldest first.
@@ -218,11 +238,19 @@ stop_background() {
   background_pids=()
 }
 
-# Prints one line per finished stage with its time.
+# Prints one line per finished stage with its time, a skipped one with why, then the count
+# of stages passed and skipped.
 stage_summary() {
-  local i
+  local i skipped=0
   echo "-- Time per stage"
   for i in "${!stage_names[@]}"; do
-    printf '%5s s  %s\n' "${stage_seconds[$i]}" "${stage_names[$i]}"
+    if [ -n "${stage_skips[$i]}" ]; then
+      printf '%5s s  %s (skipped: %s)\n' "${stage_seconds[$i]}" "${stage_names[$i]}" \
+        "${stage_skips[$i]}"
+      skipped=$((skipped + 1))
+    else
+      printf '%5s s  %s\n' "${stage_seconds[$i]}" "${stage_names[$i]}"
+    fi
   done
+  echo "stages: $((${#stage_names[@]} - skipped)) passed, $skipped skipped"
 }

@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
-# Proves the stage machinery of scripts/lib/common.sh (stage, in_background, wait_background)
-# in a few tenths of a second: in a child bash set up as scripts/test is, a stage whose FIRST
-# command fails and whose last succeeds must stop the run, non-zero, naming the stage, both
-# in the foreground and in the background (when it is waited for); so must a failure inside
-# a command substitution; a background stage still running then ends with every process it
-# started; and a passing stage must pass. Exits non-zero, saying what broke,
-# if any of that ever stops being true. scripts/test runs it first.
+# Proves the stage machinery of scripts/lib/common.sh (stage, in_background, wait_background,
+# skip_stage) in a few tenths of a second: in a child bash set up as scripts/test is, a
+# stage whose FIRST command fails and whose last succeeds must stop the run, non-zero,
+# naming the stage, both in the foreground and in the background (when it is waited for);
+# so must a failure inside a command substitution, a failure of a pipeline's first command
+# and an unset variable; a background stage still running then ends with every process it
+# started; a skipped stage is counted as skipped, and fails under CI=true; and a passing
+# stage must pass. Exits non-zero, saying what broke, if any of that ever stops being
+# true. scripts/test runs it first, on its own, before any stage.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 
@@ -27,9 +29,23 @@ fails_in_substitution() {
   words=$(false; echo "some words")
   echo "REACHED the command after the failure: $words"
 }
+# Fails in a pipeline's first command, which a pipeline's status hides without pipefail.
+fails_in_pipeline() {
+  false | true
+  echo "REACHED the command after the failure"
+}
+# Reads a variable never set, which is an empty word without nounset.
+reads_unset() {
+  echo "the word is: $never_set_anywhere"
+  echo "REACHED the command after the failure"
+}
 passes() {
   true
   echo "passed to its end"
+}
+skips() {
+  skip_stage "nothing here to run"
+  echo "REACHED the command after the skip"
 }
 # Runs on until stopped; its process's id goes to the file named.
 lingers() {
@@ -40,12 +56,14 @@ lingers() {
 EOF
 
 failures=0
+checks=0
 # check DESCRIPTION EXPECTED_STATUS(zero|nonzero) SCRIPT [PATTERN...]: runs SCRIPT as
 # scripts/test runs its stages, then checks its status and its output: a PATTERN is a grep
 # pattern that must be found, or !PATTERN one that must not.
 check() {
   local description=$1 expected=$2 script=$3 status=0 pattern
   shift 3
+  checks=$((checks + 1))
   bash -c '
     set -euo pipefail
     stage_libraries=(scripts/lib/common.sh "$1")
@@ -82,6 +100,14 @@ check "a foreground stage failing in a command substitution" nonzero '
   stage "Fails in a substitution" fails_in_substitution
   echo "REACHED the next stage"' \
   'FAILED stage: Fails in a substitution' '!REACHED'
+check "a foreground stage whose pipeline's first command fails" nonzero '
+  stage "Fails in a pipeline" fails_in_pipeline
+  echo "REACHED the next stage"' \
+  'FAILED stage: Fails in a pipeline' '!REACHED'
+check "a foreground stage reading an unset variable" nonzero '
+  stage "Reads unset" reads_unset
+  echo "REACHED the next stage"' \
+  'FAILED stage: Reads unset' '!REACHED'
 check "a background stage whose first command fails" nonzero '
   in_background "First fails, behind" fails_first
   stage "Passes meanwhile" passes
@@ -105,17 +131,41 @@ if [ ! -s "$work/lingering" ]; then
   echo "stage self-test: FAILED: the lingering background stage never started" >&2
   failures=$((failures + 1))
 fi
-# Running: neither gone nor a zombie left for whoever adopted it to reap.
+# Running: neither gone nor a zombie left for whoever adopted it to reap. From the kernel's
+# own files: a minimal root may have no ps.
 running() {
-  local state
-  state=$(ps -o stat= -p "$1" 2>/dev/null) || return 1
-  [[ $state != Z* ]]
+  local pid=$1 state
+  kill -0 "$pid" 2>/dev/null || return 1
+  read -r _ _ state _ <"/proc/$pid/stat" || return 1
+  [ "$state" != Z ]
 }
+# The look is proven on a process that runs.
+sleep 30 &
+sleeper=$!
+# Until it is sleep: a signal to the shell forked for it would run this script's trap there.
+for _ in $(seq 100); do [ "$(cat "/proc/$sleeper/comm")" = sleep ] && break; sleep 0.01; done
+if ! running "$sleeper"; then
+  echo "stage self-test: FAILED: a running process was not seen running" >&2
+  failures=$((failures + 1))
+fi
+kill "$sleeper"
+wait "$sleeper" || true
 for _ in $(seq 100); do running "$(cat "$work/lingering")" || break; sleep 0.01; done
 if running "$(cat "$work/lingering")"; then
   echo "stage self-test: FAILED: a background stage's process outlived the run that failed" >&2
   failures=$((failures + 1))
 fi
+# shellcheck disable=SC2016  # expanded in the run, not here
+check "a skipped stage, outside CI" zero '
+  CI= stage "Skips" skips
+  stage "Passes" passes
+  stage_summary' \
+  'Skipped: nothing here to run' 's  Skips (skipped: nothing here to run)$' 's  Passes$' \
+  'stages: 1 passed, 1 skipped' '!REACHED' '!FAILED'
+check "a skipped stage under CI=true" nonzero '
+  CI=true stage "Skips" skips
+  echo "REACHED the next stage"' \
+  'FAILED stage: Skips' 'a skip fails under CI=true: nothing here to run' '!REACHED'
 check "passing stages" zero '
   stage "Passes" passes
   in_background "Passes, behind" passes
@@ -125,9 +175,11 @@ check "passing stages" zero '
   'passed to its end' 's  Passes$' 's  Passes, behind$' 'the run went on' '!FAILED'
 
 if [ "$failures" -gt 0 ]; then
-  echo "stage self-test: $failures of 7 checks failed: a failing command might not fail its" \
-    "stage; mend stage, in_background and stage_process in scripts/lib/common.sh" >&2
+  echo "stage self-test: $failures of $checks checks failed: a failing command might not fail" \
+    "its stage; mend stage, in_background, skip_stage and stage_process in" \
+    "scripts/lib/common.sh" >&2
   exit 1
 fi
-echo "stage self-test: a failing command fails its stage and the run, in the foreground" \
-  "and the background, and ends the background stages; passing stages pass"
+echo "stage self-test: $checks checks: a failing command fails its stage and the run, in the" \
+  "foreground and the background, and ends the background stages; a skip is counted as" \
+  "one, and fails under CI; passing stages pass"

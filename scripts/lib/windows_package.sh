@@ -54,15 +54,23 @@ windows_stage() {
     "$windows_packaging/README.txt.in" | sed 's/$/\r/' >"$stage/README.txt"
 }
 
+# windows_dll_imports BINARY: the DLLs that BINARY imports, in lower case, a line each;
+# fails when objdump cannot read it.
+windows_dll_imports() {
+  local headers
+  headers=$(x86_64-w64-mingw32-objdump -p "$1") || return
+  sed -n 's/^\s*DLL Name: //p' <<<"$headers" | tr 'A-Z' 'a-z' | sort
+}
+
 # windows_check_imports FOLDER: every DLL that a program or library in FOLDER imports is
 # shipped there or is one of Windows' own (packaging/windows/system_dlls.txt).
 windows_check_imports() {
-  local stage=$1 binary dll status=0 allowed
-  allowed=$(grep -v '^#' "$windows_packaging/system_dlls.txt" | tr 'A-Z' 'a-z')
+  local stage=$1 binary dll imports status=0 allowed
+  allowed=$({ grep -v '^#' "$windows_packaging/system_dlls.txt"; ls "$stage"; } | tr 'A-Z' 'a-z')
   for binary in "$stage"/*.exe "$stage"/*.dll; do
-    for dll in $(x86_64-w64-mingw32-objdump -p "$binary" | sed -n 's/^\s*DLL Name: //p'); do
-      dll=$(echo "$dll" | tr 'A-Z' 'a-z')
-      if ! echo "$allowed" | grep -qx "$dll" && ! ls "$stage" | tr 'A-Z' 'a-z' | grep -qx "$dll"; then
+    imports=$(windows_dll_imports "$binary")
+    for dll in $imports; do
+      if ! grep -qx "$dll" <<<"$allowed"; then
         echo "$(basename "$binary") imports $dll, which is neither shipped nor Windows' own" >&2
         status=1
       fi
@@ -73,10 +81,10 @@ windows_check_imports() {
 
 # windows_imports FOLDER: what each program and library in FOLDER imports, a line each.
 windows_imports() {
-  local binary
+  local binary imports
   for binary in "$1"/*.exe "$1"/*.dll; do
-    echo "$(basename "$binary"): $(x86_64-w64-mingw32-objdump -p "$binary" |
-      sed -n 's/^\s*DLL Name: //p' | sort -f | paste -sd' ')"
+    imports=$(windows_dll_imports "$binary")
+    echo "$(basename "$binary"): $(paste -sd' ' <<<"$imports")"
   done
 }
 

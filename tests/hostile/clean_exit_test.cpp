@@ -13,6 +13,7 @@
 #include "client_watch.h"
 #include "listening_peer.h"
 #include "scratch_folder.h"
+#include "skip_or_fail.h"
 #include "snapshot_stream.h"
 #include "test_files.h"
 #include "virtual_display.h"
@@ -105,7 +106,8 @@ TEST_F(CleanExit, UnitsThatCameAndWentAndThoseStillListedLeaveNothingBehind) {
 }
 
 TEST_F(CleanExit, ShotsAndExplosionsInFlightAtTheQuitLeaveNothingBehind) {
-  if (!VirtualDisplay::tools_available()) GTEST_SKIP() << "needs Xvfb, xdotool and imagemagick";
+  if (!VirtualDisplay::tools_available())
+    SKIP_OR_FAIL_UNDER_CI("needs Xvfb, xdotool and imagemagick");
   VirtualDisplay display(10s);
   ASSERT_FALSE(display.name().empty()) << "Xvfb did not start";
   start_client({"SDL_VIDEODRIVER=x11", "DISPLAY=" + display.name()});

@@ -4,9 +4,10 @@
 # with 63 units, which leave and are replaced under fresh ids as the world runs, while
 # xdotool holds and changes keys and mouse buttons: units taken and let go with the
 # number keys, w, s, q, a and d held in turn, both buttons fired, the pointer moving.
-# Escape then ends the game. Passes only if neither program printed a ThreadSanitizer
-# report, the client exited with status 0 and its last line is "Goodbye!". Ends with one
-# line. Usage (from anywhere): tests/hostile/tsan_client_run.sh QUORVALE QUORVALE_SERVER [seconds]
+# Escape then ends the game. Passes only if the server was serving within 10 s, neither
+# program printed a ThreadSanitizer report, at least the 63 units joined, the client exited
+# with status 0 and its last line is "Goodbye!", and the server, stopped after it, with 0.
+# Ends with one line. Usage (from anywhere): tests/hostile/tsan_client_run.sh QUORVALE QUORVALE_SERVER [seconds]
 set -euo pipefail
 client=$(realpath "$1")
 server=$(realpath "$2")
@@ -46,13 +47,16 @@ fail() {
 # halt_on_error=0: a report does not stop the run, so the whole run is checked.
 export TSAN_OPTIONS="halt_on_error=0 second_deadlock_stack=1 suppressions=$PWD/tests/hostile/tsan.supp"
 start_display
-"$server" --units 63 --rate 100 --seed 11 --quiet --duration $((seconds + 60)) \
+"$server" --units 63 --rate 100 --seed 11 --duration $((seconds + 60)) \
   >"$work/server.out" 2>"$work/server.err" &
 server_pid=$!
+# Ours, listening: another program on the port would leave it refused and ended.
 for _ in $(seq 100); do
-  (exec 3<>/dev/tcp/127.0.0.1/21000) 2>/dev/null && break
+  grep -q 'serving on' "$work/server.err" && break
+  kill -0 "$server_pid" 2>/dev/null || break
   sleep 0.1
 done
+grep -q 'serving on' "$work/server.err" || fail "quorvale-server was not serving within 10 s"
 "$client" >"$work/client.out" 2>"$work/client.err" &
 client_pid=$!
 
@@ -98,15 +102,19 @@ for _ in $(seq 300); do
   sleep 0.1
 done
 [ -n "$status" ] || fail "the client did not end within 30 s of Escape"
-kill "$server_pid" 2>/dev/null
-wait "$server_pid" 2>/dev/null || true
+kill -0 "$server_pid" 2>/dev/null || fail "quorvale-server ended before the client"
+kill "$server_pid"
+server_status=0
+wait "$server_pid" || server_status=$?
 server_pid=""
 
 reports=$(cat "$work/client.err" "$work/server.err" | grep -c '^WARNING: ThreadSanitizer' || true)
 [ "$reports" -eq 0 ] || fail "$reports ThreadSanitizer reports"
 [ "$status" -eq 0 ] || fail "the client exited with status $status"
+[ "$server_status" -eq 0 ] || fail "quorvale-server exited with status $server_status"
 last=$(tail -n 1 "$work/client.out")
 [ "$last" = "Goodbye!" ] || fail "the client's last line is \"$last\", not \"Goodbye!\""
 joined=$(grep -c 'New entity added!' "$work/client.out" || true)
+[ "$joined" -ge 63 ] || fail "only $joined units joined; the server serves 63"
 echo "tsan_client_run: no ThreadSanitizer report in ${seconds} s, $step input changes," \
   "$joined units joined, the client said Goodbye!"

@@ -23,7 +23,7 @@ std::string client_path() { return QUORVALE_CLIENT_BINARY; }
 TEST(Client, SaysInOneLineWhereTheMapShouldBeWhenRunFromTheWrongFolder) {
   ScratchFolder no_gfx;
   ChildProcess client({client_path()}, {"SDL_VIDEODRIVER=dummy"}, no_gfx.path());
-  EXPECT_NE(client.wait_for_exit(10s), 0);
+  EXPECT_EQ(client.wait_for_exit(10s), 1) << client.err();
   EXPECT_EQ(client.out().find("Map loaded"), std::string::npos);
   const std::string& err = client.err();
   EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;

@@ -7,6 +7,7 @@
 #include <set>
 #include <thread>
 
+#include "skip_or_fail.h"
 #include "tests/server/server_process.h"
 #include "tests/server/stream_client.h"
 
@@ -29,7 +30,8 @@ int count_lines(const std::string& text, const std::string& line) {
 
 TEST(ClientEndToEndTest, TheClientAddsEachUnitOnceAndSaysGoodbyeOnSigterm) {
   if (port_is_listening(client_port))
-    GTEST_SKIP() << "port 21000 is taken by another program, and the client has no port option";
+    SKIP_OR_FAIL_UNDER_CI(
+        "port 21000 is taken by another program, and the client has no port option");
   ScratchFolder scratch;
   const std::string recording_path = scratch.file("seen.rec");
   const auto server_started = std::chrono::steady_clock::now();

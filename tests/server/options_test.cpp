@@ -48,18 +48,6 @@ TEST(ServerProgramTest, HelpListsEveryOptionWithItsDefault) {
   EXPECT_NE(help.find("default 12"), std::string::npos);
 }
 
-// Runs the program and expects a failing exit with one stderr line mentioning `mention`.
-void expect_refusal(const std::vector<std::string>& arguments, const std::string& mention) {
-  ChildProcess server(server_command(arguments));
-  const int code = server.wait_for_exit(exit_limit);
-  ASSERT_NE(code, -1) << "still running or killed: " << arguments.front();
-  EXPECT_NE(code, 0) << arguments.front();
-  const std::string said = server.err();
-  EXPECT_EQ(lines_of(said).size(), 1u) << said;
-  EXPECT_EQ(said.back(), '\n') << said;
-  EXPECT_NE(said.find(mention), std::string::npos) << said;
-}
-
 TEST(ServerProgramTest, RefusesBadValuesWithOneLine) {
   const std::vector<std::pair<std::vector<std::string>, std::string>> cases{
       {{"--units", "0"}, "--units"},

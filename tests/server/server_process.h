@@ -1,10 +1,12 @@
 /*
  * What the server's tests use to run the real quorvale-server: the shared child
  * process, port facts, a listening peer and scratch files under the short names these
- * tests use, and the command line of the program, whose path the build gives as
- * QUORVALE_SERVER_BINARY.
+ * tests use, the command line of the program, whose path the build gives as
+ * QUORVALE_SERVER_BINARY, and the check of a command line it refuses.
  */
 #pragma once
+
+#include <gtest/gtest.h>
 
 #include <chrono>
 #include <string>
@@ -31,4 +33,16 @@ inline std::vector<std::string> server_command(const std::vector<std::string>& a
   std::vector<std::string> command{QUORVALE_SERVER_BINARY};
   command.insert(command.end(), arguments.begin(), arguments.end());
   return command;
+}
+
+// Runs the program and expects a failing exit with one stderr line mentioning `mention`.
+inline void expect_refusal(const std::vector<std::string>& arguments, const std::string& mention) {
+  ChildProcess server(server_command(arguments));
+  const int code = server.wait_for_exit(milliseconds(10000));
+  ASSERT_NE(code, -1) << "still running or killed: " << arguments.front();
+  EXPECT_NE(code, 0) << arguments.front();
+  const std::string said = server.err();
+  EXPECT_EQ(lines_of(said).size(), 1u) << said;
+  EXPECT_EQ(said.back(), '\n') << said;
+  EXPECT_NE(said.find(mention), std::string::npos) << said;
 }

@@ -43,4 +43,21 @@ TEST_F(StreamTest, ClientsReadWholeMessagesThatKeepTheClientsRules) {
   }
 }
 
+// The server that ends its run closes each connection first, which leaves that end in
+// TIME_WAIT on the server's port for a minute; a server started again at once still gets
+// the port.
+TEST_F(StreamTest, AServerRestartedAtOnceGetsThePortItsLastRunServed) {
+  auto first = start({"--duration", "1"});
+  StreamClient client(port_);
+  ASSERT_TRUE(client.read_message(message_limit));
+  while (client.read_message(message_limit)) continue;
+  ASSERT_TRUE(client.ended()) << "the stream ends when the server's run ends";
+  ASSERT_EQ(first->wait_for_exit(exit_limit), 0) << first->err();
+  ChildProcess again(server_command(
+      {"--port", std::to_string(port_), "--map", map_path_, "--duration", "30", "--quiet"}));
+  ASSERT_TRUE(again.wait_until_listening(port_, start_limit)) << again.err();
+  StreamClient late(port_);
+  EXPECT_TRUE(late.read_message(message_limit));
+}
+
 }  // namespace

@@ -46,7 +46,7 @@ int main(int, char**) {
     return 1;
   }
   for (const char* name : pictures) {
-    const std::string path = std::string("gfx\\") + name + ".png";
+    const std::string path = std::string("gfx/") + name + ".png";
     SDL_Surface* picture = load_xrgb_picture(path.c_str());
     if (!picture) {
       std::fprintf(stderr, "turned_pictures: %s\n", picture_failure("", path.c_str()).c_str());
