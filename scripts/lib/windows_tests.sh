@@ -19,32 +19,22 @@ windows_wine_setup() {
 
 wine() { "$wine_program" "$@"; }
 
+source scripts/lib/same_lines.sh
+
 # windows_same_output WHAT MIN_LINES LINUX_PROGRAM WINDOWS_PROGRAM OUT: runs a program of
 # the Linux build and the same program of the Windows build from the tree's top, where
 # gfx/ is, and fails unless the two print the same lines, at least MIN_LINES of them.
 # The game keeps each runtime library's sin, cos and atan2, and each SDL_gfx's rotation,
 # so this is where the two builds would part.
 windows_same_output() {
-  local what=$1 min_lines=$2 linux=$3 windows=$4 deps lines differing
+  local what=$1 min_lines=$2 linux=$3 windows=$4 deps
   local on_linux=$5/${1// /-}-linux.txt on_windows=$5/${1// /-}-windows.txt
   deps=$(windows_deps_prefix)
   SDL_VIDEODRIVER=dummy "$linux" >"$on_linux"
   # The build tree has no SDL.dll beside the program: Wine finds it in the prefix.
   SDL_VIDEODRIVER=dummy WINEPATH="Z:$deps/bin" "$wine_program" "$windows" | tr -d '\r' \
     >"$on_windows"
-  lines=$(wc -l <"$on_linux")
-  if [ "$lines" -lt "$min_lines" ]; then
-    echo "$what: the Linux build printed $lines lines, fewer than the $min_lines expected"
-    return 1
-  fi
-  if ! cmp -s "$on_linux" "$on_windows"; then
-    differing=$(diff --unchanged-line-format= --old-line-format='%L' --new-line-format= \
-      "$on_linux" "$on_windows" | wc -l) || true
-    diff "$on_linux" "$on_windows" | head -n 20 || true
-    echo "$what: $differing of the Linux build's $lines lines differ in the Windows build"
-    return 1
-  fi
-  echo "$what: the Linux and Windows builds print the same $lines lines"
+  same_lines "$what" "$min_lines" "$on_linux" "$on_windows" Windows
 }
 
 # The game from the unpacked zip, under Wine, through the end-to-end test in a real window.
