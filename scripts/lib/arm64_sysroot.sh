@@ -144,6 +144,8 @@ arm64_sysroot_apt() {
 arm64_sysroot_unpack() {
   local deb=$1 root=$2 final=$3 db=$2/var/lib/dpkg control
   mkdir -p "$db/info" "$db/updates"
+  # Format 1: a Multi-Arch: same package's files are named PACKAGE:ARCH.
+  [ -f "$db/info/format" ] || echo 1 >"$db/info/format"
   [ -f "$db/arch" ] || printf 'amd64\narm64\n' >"$db/arch"
   control=$(mktemp -d)
   dpkg-deb -e "$deb" "$control"

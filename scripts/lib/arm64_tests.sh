@@ -115,10 +115,15 @@ run_arm64_package_test() {
   deb=dist/quorvale_$(dpkg-parsechangelog -S Version)_arm64.deb
   root=$(mktemp -d)
   dpkg-deb -x "$deb" "$root"
-  for program in usr/games/quorvale usr/games/quorvale-server; do
-    aarch64-linux-gnu-readelf -h "$root/$program" | grep -q 'Machine: *AArch64' ||
-      { echo "$deb: /$program is not an aarch64 program"; return 1; }
-  done
+  # Every ELF file in it, the game and the server at least, is an aarch64 program.
+  local programs=0
+  while IFS= read -r -d '' program; do
+    [ "$(head -c 4 "$program" | od -An -c | tr -d ' ')" = '177ELF' ] || continue
+    aarch64-linux-gnu-readelf -h "$program" | grep -q 'Machine: *AArch64' ||
+      { echo "$deb: ${program#"$root"} is not an aarch64 program"; return 1; }
+    programs=$((programs + 1))
+  done < <(find "$root" -type f -print0)
+  [ "$programs" -ge 2 ] || { echo "$deb: $programs ELF programs, not the game and the server"; return 1; }
   rm -rf "$root"
   dpkg-deb -f "$deb" Depends | tr ',|' '\n\n' | sed 's/(.*//; s/[[:space:]]//g' | grep . |
     while read -r name; do
@@ -129,5 +134,5 @@ run_arm64_package_test() {
         exit 1
       fi
     done
-  echo "$deb: aarch64 programs; Depends: $(dpkg-deb -f "$deb" Depends)"
+  echo "$deb: $programs aarch64 programs; Depends: $(dpkg-deb -f "$deb" Depends)"
 }
