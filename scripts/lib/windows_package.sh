@@ -38,10 +38,10 @@ windows_stage() {
   local stage=$1 deps=$2 program
   rm -rf "$stage"
   mkdir -p "$stage/gfx" "$stage/licences"
-  # The programs, as the build names and places them at its top: the launcher quorvale.exe,
-  # the game and the server.
-  for program in "$windows_build_dir"/*.exe; do
-    x86_64-w64-mingw32-strip -o "$stage/$(basename "$program")" "$program"
+  # The programs at the top of the folder: the launcher quorvale.exe, the file a player
+  # picks, then the game and the server.
+  for program in quorvale.exe quorvale-game.exe quorvale-server.exe; do
+    x86_64-w64-mingw32-strip -o "$stage/$program" "$windows_build_dir/$program"
   done
   cp "$deps/bin/SDL.dll" "$stage/"
   cp gfx/*.png "$stage/gfx/"

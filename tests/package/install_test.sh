@@ -8,6 +8,8 @@
 set -euo pipefail
 
 self=$(realpath "$0")
+# A virtual display of the test's own, and the wait for the game's window.
+source "$(dirname "$self")/../../scripts/lib/common.sh"
 installed_map=/usr/share/games/quorvale/gfx/map1.png
 
 fail() {
@@ -57,12 +59,14 @@ expect_no_server() {
   fail "$2 (quorvale-server still running: $(server_pids | paste -sd' '))"
 }
 
-# Starts the menu entry's command as a menu does, with its output in $1; sets client.
+# start_menu_entry OUTPUT [VARIABLE=VALUE...]: starts the menu entry's command as a menu
+# does, on the test's display, with its output in OUTPUT and those settings; sets client.
 start_menu_entry() {
-  local exec_line
+  local output=$1 exec_line
+  shift
   exec_line=$(sed -n 's/^Exec=//p' /usr/share/applications/quorvale.desktop)
   read -ra exec_line <<<"$exec_line"
-  SDL_VIDEODRIVER=dummy XDG_STATE_HOME=$folder/state "${exec_line[@]}" >"$1" 2>&1 &
+  env XDG_STATE_HOME="$folder/state" "$@" "${exec_line[@]}" >"$output" 2>&1 &
   client=$!
 }
 
@@ -107,15 +111,22 @@ play() {
   grep -q 'serving on' "$folder/state/quorvale/server.log" ||
     fail "the private server's lines are not in its log"
   ! grep -q '^quorvale-server:' alone.log || fail "the private server's lines reach the game's output"
+  local window tries
+  window=$(client_window alone.log 20) || fail "the game opened no window on the display"
+  xdotool mousemove --window "$window" 320 240 key Escape
+  for tries in $(seq 100); do
+    kill -0 "$client" 2>/dev/null || break
+    sleep 0.1
+  done
   stop_process "$client" quorvale
   client=""
   grep -q '^Goodbye!$' alone.log && [ "$exit_code" -eq 0 ] ||
-    { cat alone.log >&2; fail "quorvale did not end cleanly on SIGTERM (exit $exit_code)"; }
+    { cat alone.log >&2; fail "quorvale did not end cleanly on Escape (exit $exit_code)"; }
   expect_no_server 20 "the private server outlived the game's end by 2 s"
   echo "played alone: $(grep -c 'New entity added!' alone.log) units arrived from a private" \
-    "server, which ended with the game"
+    "server, which ended with the game on Escape"
 
-  start_menu_entry killed.log
+  start_menu_entry killed.log SDL_VIDEODRIVER=dummy
   expect_units killed.log "the menu entry showed no unit within 20 s the second time"
   kill -KILL "$client"
   { wait "$client" || true; } 2>/dev/null
@@ -138,7 +149,7 @@ play() {
   done
   listening || fail "quorvale-server is not listening on port 21000"
 
-  start_menu_entry joined.log
+  start_menu_entry joined.log SDL_VIDEODRIVER=dummy
   expect_units joined.log "the menu entry showed no unit of the service's server within 20 s"
   [ "$(server_pids)" = "$server" ] ||
     fail "the menu entry started a server beside the service's: $(server_pids | paste -sd' ')"
@@ -181,7 +192,10 @@ main() {
   # Globals: the trap runs after main's own variables are gone.
   before=$(mktemp) after=$(mktemp) contents=$(mktemp)
   trap 'if dpkg-query -W quorvale >/dev/null 2>&1; then dpkg --purge quorvale >/dev/null || true; fi
+    stop_display
     rm -f "$before" "$after" "$contents"' EXIT
+  # A display of its own: no other test's window takes the keys it sends.
+  start_display
   quorvale_names >"$before"
   # The package's paths, and whether each was there before it.
   dpkg-deb -c "$deb" | awk '{ print substr($6, 2) }' | sed 's:/$::' | grep . |
