@@ -12,10 +12,14 @@ link_libraries(ws2_32 mswsock)
 add_link_options(-static-libgcc -static-libstdc++ -Wl,--subsystem,console
   -Wl,-Bstatic,--whole-archive -lwinpthread -Wl,--no-whole-archive,-Bdynamic)
 
-# windows_program(TARGET DESCRIPTION): the manifest, icon and version information of a program.
+# windows_program(TARGET DESCRIPTION): the manifest, icon and version information of a program,
+# under its OUTPUT_NAME when it has one.
 function(windows_program target description)
-  set(PROGRAM_NAME ${target})
-  set(PROGRAM_FILE ${target}.exe)
+  get_target_property(PROGRAM_NAME ${target} OUTPUT_NAME)
+  if(NOT PROGRAM_NAME)
+    set(PROGRAM_NAME ${target})
+  endif()
+  set(PROGRAM_FILE ${PROGRAM_NAME}.exe)
   set(PROGRAM_DESCRIPTION "${description}")
   configure_file(${CMAKE_SOURCE_DIR}/packaging/windows/program.rc.in
     ${CMAKE_CURRENT_BINARY_DIR}/${target}.rc @ONLY)

@@ -109,6 +109,19 @@ inline int snapshot_readable_records(int count) {
   return count > snapshot_max_records ? snapshot_max_records : count;
 }
 
+// Whether a message is one a Quorvale server writes: a count of 0..63, the padding zeroed,
+// and nothing but zeros past the last record.
+inline bool snapshot_is_well_formed(const unsigned char* message) {
+  const int count = snapshot_count_byte(message);
+  if (count < 0 || count > snapshot_max_records) return false;
+  for (std::size_t i = 1; i < snapshot_records_offset; ++i)
+    if (message[i] != 0) return false;
+  for (std::size_t i = snapshot_records_offset + unit_record_size * count;
+       i < snapshot_message_size; ++i)
+    if (message[i] != 0) return false;
+  return true;
+}
+
 // Writes a whole message: the count, zeroed padding, the records and zeroed tail.
 // `count` must be 0..63 and `records` must hold that many.
 inline void encode_snapshot(const UnitRecord* records, int count, unsigned char* message) {

@@ -8,7 +8,7 @@ quorvale_cache=${XDG_CACHE_HOME:-$HOME/.cache}/quorvale
 all_sources() { git ls-files '*.cpp' '*.h'; }
 # The Windows sides of platform/ compile only with the cross compiler, so they are left out.
 program_sources() {
-  git ls-files 'core/*.cpp' 'units/*.cpp' 'net/*.cpp' 'view/*.cpp' 'server/*.cpp' \
+  git ls-files 'core/*.cpp' 'units/*.cpp' 'net/*.cpp' 'view/*.cpp' 'server/*.cpp' 'launcher/*.cpp' \
     'platform/*.cpp' | grep -v '_windows\.cpp$'
 }
 

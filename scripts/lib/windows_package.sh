@@ -35,11 +35,13 @@ windows_build() {
 # windows_stage FOLDER DEPS: lays out what the zip holds in FOLDER (made afresh), with the
 # libraries and licences of the dependency prefix DEPS.
 windows_stage() {
-  local stage=$1 deps=$2 file
+  local stage=$1 deps=$2 program
   rm -rf "$stage"
   mkdir -p "$stage/gfx" "$stage/licences"
-  for file in quorvale.exe quorvale-server.exe; do
-    x86_64-w64-mingw32-strip -o "$stage/$file" "$windows_build_dir/$file"
+  # The programs at the top of the folder: the launcher quorvale.exe, the file a player
+  # picks, then the game and the server.
+  for program in quorvale.exe quorvale-game.exe quorvale-server.exe; do
+    x86_64-w64-mingw32-strip -o "$stage/$program" "$windows_build_dir/$program"
   done
   cp "$deps/bin/SDL.dll" "$stage/"
   cp gfx/*.png "$stage/gfx/"

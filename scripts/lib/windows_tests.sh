@@ -1,7 +1,8 @@
 # The Windows build proven under Wine, on the virtual display scripts/test started: the
 # suites (windows_suites.sh), the exact motion and shot results against the Linux build's,
-# the game from the zip against a Linux server, the Windows server serving the Linux client
-# and stopping on Ctrl+C, and the installer's round trip. Sourced after common.sh and
+# the game from the zip against a Linux server, the zip's quorvale.exe playing with its
+# private server, the Windows server serving the Linux client and stopping on Ctrl+C, and
+# the installer's round trip, its Start-menu shortcut played the same way. Sourced after common.sh and
 # windows_suites.sh.
 
 windows_test_packages=(wine wine64 unzip xvfb xdotool imagemagick iproute2)
@@ -37,7 +38,8 @@ windows_same_output() {
   same_lines "$what" "$min_lines" "$on_linux" "$on_windows" Windows
 }
 
-# The game from the unpacked zip, under Wine, through the end-to-end test in a real window.
+# The game program from the unpacked zip, under Wine, through the end-to-end test in a real
+# window.
 # The game writes its lines as Windows does, each ending in CR LF; the test reads them as
 # Linux's.
 windows_game_end_to_end() {
@@ -46,11 +48,63 @@ windows_game_end_to_end() {
   # make them outside the private network that the test enters.
   wineserver -w
   launcher=$out/quorvale-under-wine
-  printf '#!/bin/bash\nset -o pipefail\ncd "%s" && "%s" quorvale.exe 2>&1 | sed -u "s/\\r$//"\n' \
+  printf '#!/bin/bash\nset -o pipefail\ncd "%s" && "%s" quorvale-game.exe 2>&1 | sed -u "s/\\r$//"\n' \
     "$game" "$wine_program" >"$launcher"
   chmod +x "$launcher"
   tests/view/end_to_end.sh "$launcher" build/tests/view/snapshot_test_server "$out/end-to-end"
 }
+
+# windows_click_plays FOLDER OUT PROGRAM ARGUMENT...: what a player's click starts, PROGRAM in
+# FOLDER under Wine on the virtual display, in a network of its own with no server: units
+# arrive, Escape ends the game, and no quorvale-server.exe is left within 2 s.
+windows_click_plays() {
+  local folder=$1 out=$2
+  shift 2
+  # As in windows_game_end_to_end: the programs' sockets in the private network, not here.
+  wineserver -w
+  in_private_network bash -c '
+    set -euo pipefail
+    folder=$1 out=$2 wine=$3
+    shift 3
+    # Wine runs a program in a process of its own whose command line is the Windows one: a
+    # server is found by its first word. (This script names the program in a later word.)
+    servers() {
+      local line
+      for line in /proc/[0-9]*/cmdline; do
+        tr "\0" "\n" 2>/dev/null <"$line" | head -n 1 | grep -qi "quorvale-server\.exe$" &&
+          echo "${line//[!0-9]/}"
+      done
+      true
+    }
+    clicked=$(date +%s%N)
+    (cd "$folder" && exec "$wine" "$@") >"$out/click.log" 2>&1 &
+    game=$!
+    for _ in $(seq 600); do
+      grep -q "New entity added!" "$out/click.log" && break
+      kill -0 "$game" 2>/dev/null || break
+      sleep 0.05
+    done
+    if ! grep -q "New entity added!" "$out/click.log"; then
+      tr -d "\r" <"$out/click.log"
+      echo "$*: no unit arrived within 30 s"
+      exit 1
+    fi
+    first_unit=$((($(date +%s%N) - clicked) / 1000000))
+    [ -n "$(servers)" ] || { echo "$*: no quorvale-server.exe runs while the game plays"; exit 1; }
+    window=$(xdotool search --name "^Quorvale$" | head -n 1)
+    xdotool windowfocus --sync "$window" 2>/dev/null || true
+    xdotool mousemove --window "$window" 320 240 key Escape
+    for _ in $(seq 100); do kill -0 "$game" 2>/dev/null || break; sleep 0.1; done
+    if kill -0 "$game" 2>/dev/null; then echo "$*: the game did not end on Escape"; exit 1; fi
+    for _ in $(seq 20); do [ -z "$(servers)" ] && break; sleep 0.1; done
+    [ -z "$(servers)" ] || { echo "$*: quorvale-server.exe outlived the game by 2 s"; exit 1; }
+    echo "$*: the first unit $first_unit ms after the click; after Escape no server is left"
+  ' bash "$folder" "$out" "$wine_program" "$@"
+}
+
+# The working folder, target and arguments of a shortcut (.lnk), a line each, read as
+# Windows' shell reads the file.
+windows_shortcut() { python3 scripts/lib/windows_shortcut.py "$1"; }
 
 # quorvale-server.exe under Wine: its help, then serving the Linux client (units arrive),
 # then Ctrl+C (SIGINT, which Wine gives the program as the console's Ctrl+C) ending it with
@@ -123,11 +177,20 @@ windows_installer_round_trip() {
   wine "$setup" /S
   wineserver -w
   local installed=$drive/Program\ Files/Quorvale
-  for file in quorvale.exe quorvale-server.exe SDL.dll gfx/map1.png README.txt uninstall.exe; do
+  for file in quorvale.exe quorvale-game.exe quorvale-server.exe SDL.dll gfx/map1.png README.txt uninstall.exe; do
     [ -e "$installed/$file" ] || { echo "the installer put no $file in $folder"; return 1; }
   done
-  [ -e "$drive/ProgramData/Microsoft/Windows/Start Menu/Programs/Quorvale/Quorvale.lnk" ] ||
-    { echo "no Start-menu shortcut to the game"; return 1; }
+  local shortcut=$drive/ProgramData/Microsoft/Windows/Start\ Menu/Programs/Quorvale/Quorvale.lnk
+  [ -e "$shortcut" ] || { echo "no Start-menu shortcut to the game"; return 1; }
+  # What the shortcut starts, and where, played as the zip's file is.
+  local link start_in target arguments
+  link=$(windows_shortcut "$shortcut")
+  start_in=$(sed -n 1p <<<"$link") target=$(sed -n 2p <<<"$link")
+  arguments=$(sed -n 3p <<<"$link")
+  [ -n "$target" ] || { echo "the Start-menu shortcut names no program"; return 1; }
+  read -ra arguments <<<"$arguments"
+  windows_click_plays "$(wine winepath -u "${start_in:-${target%\\*}}" | tr -d '\r')" "$out" \
+    "$target" "${arguments[@]}"
   wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Quorvale' /v UninstallString \
     2>/dev/null | grep -q uninstall.exe || { echo "no uninstaller registered"; return 1; }
   wine "$installed/uninstall.exe" /S
@@ -186,6 +249,7 @@ run_windows_stage() {
     windows_same_output "turned pictures" 3000000 build/tests/units/turned_pictures \
       "$windows_build_dir/tests/units/turned_pictures.exe" "$out"
     windows_game_end_to_end "$out/$name" "$out"
+    windows_click_plays "$out/$name" "$out" quorvale.exe
     windows_server_serves_linux_client "$out/$name" "$out"
     windows_installer_round_trip "dist/$name-setup.exe" "$out"
   )

@@ -69,3 +69,34 @@ TEST(WireFormat, PositionsKeepEveryBitOfTheirFloats) {
     EXPECT_EQ(std::memcmp(again, bytes, unit_record_size), 0) << std::hex << pattern;
   }
 }
+
+// What the launcher takes for a Quorvale server: a message as encode_snapshot writes it,
+// and nothing another program's bytes would likely be.
+TEST(WireFormat, OnlyMessagesAsAServerWritesThemAreWellFormed) {
+  UnitRecord records[snapshot_max_records] = {};
+  for (UnitRecord& r : records) r = decode_unit_record(tank_seven);
+  struct Case {
+    const char* what;
+    int count;
+    std::size_t changed_byte;  // 0 leaves the message as encoded
+    unsigned char value;
+    bool well_formed;
+  };
+  const Case cases[] = {
+      {"no units", 0, 0, 0, true},
+      {"one unit", 1, 0, 0, true},
+      {"63 units, the last ending at byte 1016", 63, 0, 0, true},
+      {"a negative count", 1, 0, 0xFF, false},
+      {"a count of 64", 63, 0, 64, false},
+      {"a count of 2, the second record all zeros", 1, 0, 2, true},
+      {"padding set", 1, 3, 'x', false},
+      {"a byte past the last record", 1, 8 + 16, 1, false},
+      {"the message's last byte", 63, snapshot_message_size - 1, 1, false},
+  };
+  for (const Case& c : cases) {
+    SnapshotMessage message;
+    encode_snapshot(records, c.count, message.bytes);
+    if (c.changed_byte != 0 || c.value != 0) message.bytes[c.changed_byte] = c.value;
+    EXPECT_EQ(snapshot_is_well_formed(message.bytes), c.well_formed) << c.what;
+  }
+}

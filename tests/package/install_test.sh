@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
-# Installs the built package, plays the installed game against the installed server from
-# an unrelated folder, then purges the package and checks that nothing of it is left.
+# Installs the built package, plays the installed game from an unrelated folder as its menu
+# entry starts it, alone and beside the service's server, then purges the package and
+# checks that nothing of it is left.
 # Needs root (or sudo without a password); without either it says so in one line and
 # exits 77, as a skipped test, or 1 under CI=true, where a skip means something broke.
 # Usage: tests/package/install_test.sh [dist/quorvale_<version>_<arch>.deb]
 set -euo pipefail
 
 self=$(realpath "$0")
+# A virtual display of the test's own, and the wait for the game's window.
+source "$(dirname "$self")/../../scripts/lib/common.sh"
 installed_map=/usr/share/games/quorvale/gfx/map1.png
 
 fail() {
@@ -35,7 +38,52 @@ listening() {
   (: </dev/tcp/127.0.0.1/21000) 2>/dev/null
 }
 
-# The game against the server, both as installed, from a fresh folder; run inside a
+# The running quorvale-server processes, a pid a line, found through /proc (a minimal root
+# has no ps). One that has ended and waits to be reaped has no program any more.
+server_pids() {
+  local exe
+  for exe in /proc/[0-9]*/exe; do
+    [ "$(readlink "$exe" 2>/dev/null)" = /usr/games/quorvale-server ] || continue
+    exe=${exe#/proc/}
+    echo "${exe%/exe}"
+  done
+}
+
+# Waits up to $1 tenths of a second for no quorvale-server to run; fails with $2 if one does.
+expect_no_server() {
+  local tries
+  for tries in $(seq "$1"); do
+    [ -z "$(server_pids)" ] && return
+    sleep 0.1
+  done
+  fail "$2 (quorvale-server still running: $(server_pids | paste -sd' '))"
+}
+
+# start_menu_entry OUTPUT [VARIABLE=VALUE...]: starts the menu entry's command as a menu
+# does, on the test's display, with its output in OUTPUT and those settings; sets client.
+start_menu_entry() {
+  local output=$1 exec_line
+  shift
+  exec_line=$(sed -n 's/^Exec=//p' /usr/share/applications/quorvale.desktop)
+  read -ra exec_line <<<"$exec_line"
+  env XDG_STATE_HOME="$folder/state" "$@" "${exec_line[@]}" >"$output" 2>&1 &
+  client=$!
+}
+
+# Waits up to 20 s for the game's first unit in its output $1, or fails.
+expect_units() {
+  local tries
+  for tries in $(seq 200); do
+    grep -q 'New entity added!' "$1" && return
+    kill -0 "$client" 2>/dev/null || break
+    sleep 0.1
+  done
+  cat "$1" >&2
+  fail "$2"
+}
+
+# The installed game as a player starts it, from a fresh folder: alone (a private server
+# comes and goes with it), and beside the service's server (it joins). Run inside a
 # network namespace of its own where possible, so port 21000 is ours alone.
 play() {
   [ "${1:-}" = private ] && ip link set lo up
@@ -55,8 +103,43 @@ play() {
   help=$(/usr/games/quorvale-server --help)
   [[ $help == *"(default $installed_map)"* ]] ||
     fail "quorvale-server --help does not name $installed_map as the default map"
+  [ -z "$(server_pids)" ] || fail "a quorvale-server runs already; this test needs none"
 
-  /usr/games/quorvale-server >server.log 2>&1 &
+  start_menu_entry alone.log
+  expect_units alone.log "the menu entry showed no unit within 20 s with no server running"
+  [ "$(server_pids | wc -l)" -eq 1 ] || fail "the menu entry did not start one private server"
+  grep -q 'serving on' "$folder/state/quorvale/server.log" ||
+    fail "the private server's lines are not in its log"
+  ! grep -q '^quorvale-server:' alone.log || fail "the private server's lines reach the game's output"
+  local window tries
+  window=$(client_window alone.log 20) || fail "the game opened no window on the display"
+  xdotool mousemove --window "$window" 320 240 key Escape
+  for tries in $(seq 100); do
+    kill -0 "$client" 2>/dev/null || break
+    sleep 0.1
+  done
+  stop_process "$client" quorvale
+  client=""
+  grep -q '^Goodbye!$' alone.log && [ "$exit_code" -eq 0 ] ||
+    { cat alone.log >&2; fail "quorvale did not end cleanly on Escape (exit $exit_code)"; }
+  expect_no_server 20 "the private server outlived the game's end by 2 s"
+  echo "played alone: $(grep -c 'New entity added!' alone.log) units arrived from a private" \
+    "server, which ended with the game on Escape"
+
+  start_menu_entry killed.log SDL_VIDEODRIVER=dummy
+  expect_units killed.log "the menu entry showed no unit within 20 s the second time"
+  kill -KILL "$client"
+  { wait "$client" || true; } 2>/dev/null
+  client=""
+  expect_no_server 20 "the private server outlived the game's kill -9 by 2 s"
+  echo "kill -9 of the game: its private server was gone within 2 s"
+
+  # The service's own command, as systemd would run it (it is not PID 1 here).
+  local unit exec_start
+  unit=$(dpkg -L quorvale | grep '/systemd/system/quorvale-server\.service$')
+  exec_start=$(sed -n 's/^ExecStart=//p' "$unit")
+  read -ra exec_start <<<"$exec_start"
+  "${exec_start[@]}" >server.log 2>&1 &
   server=$!
   local tries
   for tries in $(seq 100); do
@@ -66,26 +149,19 @@ play() {
   done
   listening || fail "quorvale-server is not listening on port 21000"
 
-  SDL_VIDEODRIVER=dummy /usr/games/quorvale >client.log 2>&1 &
-  client=$!
-  for tries in $(seq 200); do
-    grep -q 'New entity added!' client.log && break
-    kill -0 "$client" 2>/dev/null || break
-    sleep 0.1
-  done
-  if ! grep -q 'New entity added!' client.log; then
-    cat client.log server.log >&2
-    fail "the installed game showed no unit of the installed server within 20 s"
-  fi
-
+  start_menu_entry joined.log SDL_VIDEODRIVER=dummy
+  expect_units joined.log "the menu entry showed no unit of the service's server within 20 s"
+  [ "$(server_pids)" = "$server" ] ||
+    fail "the menu entry started a server beside the service's: $(server_pids | paste -sd' ')"
   stop_process "$client" quorvale
   client=""
-  grep -q '^Goodbye!$' client.log && [ "$exit_code" -eq 0 ] ||
-    { cat client.log >&2; fail "quorvale did not end cleanly on SIGTERM (exit $exit_code)"; }
+  grep -q '^Goodbye!$' joined.log && [ "$exit_code" -eq 0 ] ||
+    { cat joined.log >&2; fail "quorvale did not end cleanly on SIGTERM (exit $exit_code)"; }
   stop_process "$server" quorvale-server
   server=""
   [ "$exit_code" -eq 0 ] || { cat server.log >&2; fail "quorvale-server exited $exit_code on SIGTERM"; }
-  echo "played: $(grep -c 'New entity added!' client.log) units arrived, both ended cleanly"
+  echo "joined the service's server: $(grep -c 'New entity added!' joined.log) units arrived," \
+    "no second server started, both ended cleanly"
 }
 
 # Every name under the system's folders that mentions quorvale.
@@ -116,7 +192,10 @@ main() {
   # Globals: the trap runs after main's own variables are gone.
   before=$(mktemp) after=$(mktemp) contents=$(mktemp)
   trap 'if dpkg-query -W quorvale >/dev/null 2>&1; then dpkg --purge quorvale >/dev/null || true; fi
+    stop_display
     rm -f "$before" "$after" "$contents"' EXIT
+  # A display of its own: no other test's window takes the keys it sends.
+  start_display
   quorvale_names >"$before"
   # The package's paths, and whether each was there before it.
   dpkg-deb -c "$deb" | awk '{ print substr($6, 2) }' | sed 's:/$::' | grep . |
