@@ -6,7 +6,6 @@
 # scripts/test made before.
 
 source scripts/lib/arm64_sysroot.sh
-source scripts/lib/arm64_root.sh
 source scripts/lib/same_lines.sh
 
 arm64_test_packages=(xvfb x11-utils xdotool imagemagick iproute2 python3)
@@ -71,6 +70,17 @@ arm64_serving() {
   echo "the arm64 quorvale-server served the x86-64 client $units units; SIGTERM ended it" \
     "with status $status and a recording of $size bytes"
   [ "$units" -ge 6 ] && [ "$status" -eq 0 ] && [ "$size" -gt 0 ] && [ $((size % 1024)) -eq 0 ]
+}
+
+# Lets this machine's kernel run arm64 programs through qemu, as the suites' programs that
+# start others need: binfmt_misc mounted, qemu-user-static's handler enabled (it opens qemu
+# at once, so that a chroot needs no copy of it). Needs root.
+arm64_binfmt() {
+  ensure_packages qemu-user-static binfmt-support
+  if [ ! -e /proc/sys/fs/binfmt_misc/status ]; then
+    mount -t binfmt_misc binfmt_misc /proc/sys/fs/binfmt_misc
+  fi
+  update-binfmts --enable qemu-aarch64
 }
 
 # The stage of scripts/test: the cross build, its suites under qemu, then the comparisons
