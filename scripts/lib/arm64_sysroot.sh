@@ -107,6 +107,13 @@ arm64_sysroot_build() {
     target=$(readlink "$link")
     ln -sfn "$(realpath -m --relative-to="$(dirname "$link")" "$root$target")" "$link"
   done < <(find "$root" -type l -lname '/*' -print0)
+  # A merged /usr's top links, which a system gets from base-files and no unpacked library
+  # ships: on Debian 13 every file is under usr/, yet programs ask for their loader at
+  # /lib/ld-linux-aarch64.so.1.
+  local top
+  for top in bin lib sbin; do
+    [ -e "$root/$top" ] || [ -L "$root/$top" ] || ln -s "usr/$top" "$root/$top"
+  done
   mv -T "$root" "$cache/$key"
   echo "arm64 sysroot: ${#debs[@]} packages in $((SECONDS - start)) s into $cache/$key" >&2
 }
