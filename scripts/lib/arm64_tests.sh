@@ -80,8 +80,10 @@ arm64_binfmt() {
   if [ ! -e /proc/sys/fs/binfmt_misc/status ]; then
     mount -t binfmt_misc binfmt_misc /proc/sys/fs/binfmt_misc
   fi
-  update-binfmts --enable qemu-aarch64
+  arm64_binfmt_enabled || update-binfmts --enable qemu-aarch64
 }
+
+arm64_binfmt_enabled() { [ "$(sed -n 1p /proc/sys/fs/binfmt_misc/qemu-aarch64 2>/dev/null)" = enabled ]; }
 
 # The stage of scripts/test: the cross build, its suites under qemu, then the comparisons
 # and the server against the x86-64 client. The programs that the suites start run through
@@ -89,7 +91,7 @@ arm64_binfmt() {
 run_arm64_stage() {
   if [ "$(id -u)" -eq 0 ]; then
     arm64_binfmt >/dev/null
-  elif [ "$(sed -n 1p /proc/sys/fs/binfmt_misc/qemu-aarch64 2>/dev/null)" != enabled ]; then
+  elif ! arm64_binfmt_enabled; then
     skip_stage "the suites start arm64 programs, which need qemu's binfmt handler: as root," \
       "update-binfmts --enable qemu-aarch64"
   fi
