@@ -6,7 +6,7 @@
 # scripts/test made before.
 
 source scripts/lib/arm64_sysroot.sh
-source scripts/lib/same_lines.sh
+source scripts/lib/other_builds.sh
 
 arm64_test_packages=(xvfb x11-utils xdotool imagemagick iproute2 python3)
 
@@ -38,38 +38,13 @@ arm64_same_output() {
 }
 
 # The arm64 quorvale-server under qemu serving the x86-64 client, in a network of their
-# own: six units arrive, and SIGTERM ends the server with status 0 and its recording whole.
+# own; SIGTERM ends it.
 arm64_server_serves_client() {
   in_private_network bash -euo pipefail -c 'source scripts/lib/common.sh
-    source scripts/lib/arm64_tests.sh
-    arm64_serving "$1"' bash "$1"
-}
-
-# arm64_serving OUT: arm64_server_serves_client's run, inside its network.
-arm64_serving() {
-  local out=$1 server client units status=0 size
-  # qemu itself in the background, so that its id is the one the signal goes to.
-  qemu-aarch64-static -L "$QUORVALE_ARM64_SYSROOT" "$(preset_build_dir arm64)/quorvale-server" \
-    --units 6 --record "$out/recorded.rec" >"$out/server.log" 2>&1 &
-  server=$!
-  for _ in $(seq 600); do grep -qs "serving on" "$out/server.log" && break; sleep 0.1; done
-  grep -q "serving on" "$out/server.log" ||
-    { echo "the arm64 quorvale-server was not serving within 60 s: $(cat "$out/server.log")"; return 1; }
-  SDL_VIDEODRIVER=dummy build/quorvale >"$out/client.log" 2>&1 &
-  client=$!
-  for _ in $(seq 300); do
-    [ "$(grep -c "New entity added!" "$out/client.log")" -ge 6 ] && break
-    sleep 0.1
-  done
-  kill -TERM "$client"
-  wait "$client"
-  units=$(grep -c "New entity added!" "$out/client.log") || [ $? -eq 1 ]
-  kill -TERM "$server"
-  wait "$server" || status=$?
-  size=$(stat -c %s "$out/recorded.rec")
-  echo "the arm64 quorvale-server served the x86-64 client $units units; SIGTERM ended it" \
-    "with status $status and a recording of $size bytes"
-  [ "$units" -ge 6 ] && [ "$status" -eq 0 ] && [ "$size" -gt 0 ] && [ $((size % 1024)) -eq 0 ]
+    source scripts/lib/other_builds.sh
+    other_server_serves_client "$@"' bash "$1" "the arm64 quorvale-server" TERM \
+    qemu-aarch64-static -L "$QUORVALE_ARM64_SYSROOT" "$(preset_build_dir arm64)/quorvale-server" \
+    --units 6 --record "$1/recorded.rec"
 }
 
 # Lets this machine's kernel run arm64 programs through qemu, as the suites' programs that

@@ -20,7 +20,7 @@ windows_wine_setup() {
 
 wine() { "$wine_program" "$@"; }
 
-source scripts/lib/same_lines.sh
+source scripts/lib/other_builds.sh
 
 # windows_same_output WHAT MIN_LINES LINUX_PROGRAM WINDOWS_PROGRAM OUT: runs a program of
 # the Linux build and the same program of the Windows build from the tree's top, where
@@ -118,36 +118,11 @@ windows_server_serves_linux_client() {
   }
   # As in windows_game_end_to_end: the server's socket in the private network, not here.
   wineserver -w
-  in_private_network bash -c '
-    set -euo pipefail
-    out=$1 game=$2 wine=$3
-    (cd "$game" && exec "$wine" quorvale-server.exe --units 6 --record "Z:$out/recorded.rec") \
-      >"$out/server.log" 2>&1 &
-    server=$!
-    for _ in $(seq 300); do grep -q "serving on" "$out/server.log" && break; sleep 0.1; done
-    grep -q "serving on" "$out/server.log" ||
-      { echo "quorvale-server.exe was not serving within 30 s: $(cat "$out/server.log")"; exit 1; }
-    SDL_VIDEODRIVER=dummy build/quorvale >"$out/client.log" 2>&1 &
-    client=$!
-    for _ in $(seq 300); do
-      [ "$(grep -c "New entity added!" "$out/client.log")" -ge 6 ] && break
-      sleep 0.1
-    done
-    kill -TERM "$client"
-    wait "$client"
-    units=$(grep -c "New entity added!" "$out/client.log" || true)
-    # Wine runs the program in the process it was started as; a search by name would find
-    # this script first, whose text names the program, or the server of another run.
-    kill -INT "$server"
-    for _ in $(seq 100); do kill -0 "$server" 2>/dev/null || break; sleep 0.1; done
-    if kill -0 "$server" 2>/dev/null; then echo "Ctrl+C did not end quorvale-server.exe"; exit 1; fi
-    status=0
-    wait "$server" || status=$?
-    size=$(stat -c %s "$out/recorded.rec")
-    echo "quorvale-server.exe served the Linux client $units units; Ctrl+C ended it with" \
-      "status $status and a recording of $size bytes"
-    [ "$units" -ge 6 ] && [ "$status" -eq 0 ] && [ "$size" -gt 0 ] && [ $((size % 1024)) -eq 0 ]
-  ' bash "$out" "$game" "$wine_program"
+  # Wine gives the program SIGINT as the console's Ctrl+C.
+  in_private_network bash -euo pipefail -c 'source scripts/lib/common.sh
+    source scripts/lib/other_builds.sh
+    other_server_serves_client "$@"' bash "$out" quorvale-server.exe INT \
+    env -C "$game" "$wine_program" quorvale-server.exe --units 6 --record "Z:$out/recorded.rec"
 }
 
 # The installer's round trip: silent install, the files and shortcuts and the entry in the
