@@ -20,32 +20,22 @@ windows_wine_setup() {
 
 wine() { "$wine_program" "$@"; }
 
+source scripts/lib/other_builds.sh
+
 # windows_same_output WHAT MIN_LINES LINUX_PROGRAM WINDOWS_PROGRAM OUT: runs a program of
 # the Linux build and the same program of the Windows build from the tree's top, where
 # gfx/ is, and fails unless the two print the same lines, at least MIN_LINES of them.
 # The game keeps each runtime library's sin, cos and atan2, and each SDL_gfx's rotation,
 # so this is where the two builds would part.
 windows_same_output() {
-  local what=$1 min_lines=$2 linux=$3 windows=$4 deps lines differing
+  local what=$1 min_lines=$2 linux=$3 windows=$4 deps
   local on_linux=$5/${1// /-}-linux.txt on_windows=$5/${1// /-}-windows.txt
   deps=$(windows_deps_prefix)
   SDL_VIDEODRIVER=dummy "$linux" >"$on_linux"
   # The build tree has no SDL.dll beside the program: Wine finds it in the prefix.
   SDL_VIDEODRIVER=dummy WINEPATH="Z:$deps/bin" "$wine_program" "$windows" | tr -d '\r' \
     >"$on_windows"
-  lines=$(wc -l <"$on_linux")
-  if [ "$lines" -lt "$min_lines" ]; then
-    echo "$what: the Linux build printed $lines lines, fewer than the $min_lines expected"
-    return 1
-  fi
-  if ! cmp -s "$on_linux" "$on_windows"; then
-    differing=$(diff --unchanged-line-format= --old-line-format='%L' --new-line-format= \
-      "$on_linux" "$on_windows" | wc -l) || true
-    diff "$on_linux" "$on_windows" | head -n 20 || true
-    echo "$what: $differing of the Linux build's $lines lines differ in the Windows build"
-    return 1
-  fi
-  echo "$what: the Linux and Windows builds print the same $lines lines"
+  same_lines "$what" "$min_lines" "$on_linux" "$on_windows" Windows
 }
 
 # The game program from the unpacked zip, under Wine, through the end-to-end test in a real
@@ -128,36 +118,11 @@ windows_server_serves_linux_client() {
   }
   # As in windows_game_end_to_end: the server's socket in the private network, not here.
   wineserver -w
-  in_private_network bash -c '
-    set -euo pipefail
-    out=$1 game=$2 wine=$3
-    (cd "$game" && exec "$wine" quorvale-server.exe --units 6 --record "Z:$out/recorded.rec") \
-      >"$out/server.log" 2>&1 &
-    server=$!
-    for _ in $(seq 300); do grep -q "serving on" "$out/server.log" && break; sleep 0.1; done
-    grep -q "serving on" "$out/server.log" ||
-      { echo "quorvale-server.exe was not serving within 30 s: $(cat "$out/server.log")"; exit 1; }
-    SDL_VIDEODRIVER=dummy build/quorvale >"$out/client.log" 2>&1 &
-    client=$!
-    for _ in $(seq 300); do
-      [ "$(grep -c "New entity added!" "$out/client.log")" -ge 6 ] && break
-      sleep 0.1
-    done
-    kill -TERM "$client"
-    wait "$client"
-    units=$(grep -c "New entity added!" "$out/client.log" || true)
-    # Wine runs the program in the process it was started as; a search by name would find
-    # this script first, whose text names the program, or the server of another run.
-    kill -INT "$server"
-    for _ in $(seq 100); do kill -0 "$server" 2>/dev/null || break; sleep 0.1; done
-    if kill -0 "$server" 2>/dev/null; then echo "Ctrl+C did not end quorvale-server.exe"; exit 1; fi
-    status=0
-    wait "$server" || status=$?
-    size=$(stat -c %s "$out/recorded.rec")
-    echo "quorvale-server.exe served the Linux client $units units; Ctrl+C ended it with" \
-      "status $status and a recording of $size bytes"
-    [ "$units" -ge 6 ] && [ "$status" -eq 0 ] && [ "$size" -gt 0 ] && [ $((size % 1024)) -eq 0 ]
-  ' bash "$out" "$game" "$wine_program"
+  # Wine gives the program SIGINT as the console's Ctrl+C.
+  in_private_network bash -euo pipefail -c 'source scripts/lib/common.sh
+    source scripts/lib/other_builds.sh
+    other_server_serves_client "$@"' bash "$out" quorvale-server.exe INT \
+    env -C "$game" "$wine_program" quorvale-server.exe --units 6 --record "Z:$out/recorded.rec"
 }
 
 # The installer's round trip: silent install, the files and shortcuts and the entry in the

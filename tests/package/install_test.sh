@@ -39,13 +39,18 @@ listening() {
 }
 
 # The running quorvale-server processes, a pid a line, found through /proc (a minimal root
-# has no ps). One that has ended and waits to be reaped has no program any more.
+# has no ps). One that has ended and waits to be reaped has no program any more. Where the
+# kernel runs the package's programs through an emulator (qemu's binfmt handler, on a
+# machine of another processor), the program is the emulator and the server's path is the
+# argument after it.
 server_pids() {
-  local exe
-  for exe in /proc/[0-9]*/exe; do
-    [ "$(readlink "$exe" 2>/dev/null)" = /usr/games/quorvale-server ] || continue
-    exe=${exe#/proc/}
-    echo "${exe%/exe}"
+  local process program
+  for process in /proc/[0-9]*; do
+    program=$(readlink "$process/exe" 2>/dev/null) || continue
+    if [[ $program == *qemu* ]]; then
+      program=$(tr '\0' '\n' <"$process/cmdline" 2>/dev/null | sed -n 2p) || continue
+    fi
+    if [ "$program" = /usr/games/quorvale-server ]; then echo "${process#/proc/}"; fi
   done
 }
 

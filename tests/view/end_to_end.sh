@@ -49,10 +49,12 @@ run_pid=$!
 # What the test holds is let go too: a failure must not leave a key or button held on the
 # display for the tests after it.
 # errexit holds in the trap: nothing here may fail.
+# The client and the server go first: the shell that started them, killed while it waits,
+# would leave them running, the server on its port.
 cleanup() {
   xdotool keyup 0 w q mouseup 1 2>/dev/null || true
-  kill "$run_pid" 2>/dev/null || true
   pkill -P "$run_pid" 2>/dev/null || true
+  kill "$run_pid" 2>/dev/null || true
 }
 trap cleanup EXIT
 
@@ -61,7 +63,6 @@ window=$(client_window "$out/client.log" 20) ||
 # Focus helps where a window manager would give it elsewhere; without one, none is needed.
 xdotool windowfocus --sync "$window" 2>/dev/null || true
 xdotool mousemove --window "$window" 380 240
-sleep 1
 
 shot() {
   window_screenshot "$window" "$out/$1.png" ||
@@ -87,7 +88,17 @@ colour_count() {
 }
 hold_key() { xdotool keydown "$1"; sleep "$2"; xdotool keyup "$1"; }
 
-shot 1-no-unit
+# The units and the first frame may take a while where the client runs slowly (under an
+# emulator): up to 10 s for each.
+for _ in $(seq 100); do
+  [ "$(grep -c 'New entity added!' "$out/client.log")" -ge 5 ] && break
+  sleep 0.1
+done
+for _ in $(seq 20); do
+  shot 1-no-unit
+  [ "$(unlike_map 1-no-unit 0 0)" -lt 50 ] && break
+  sleep 0.5
+done
 [ "$(unlike_map 1-no-unit 0 0)" -lt 50 ] || fail "without a unit the view is not the map's corner"
 
 hold_key 0 0.3
