@@ -61,13 +61,15 @@ run_exact_motion() {
     grep -qw "$flag" /proc/cpuinfo ||
       skip_stage "this CPU has no $flag, so x86-64-v3 code cannot run here"
   done
-  build-v3/tests/units/units_tests --gtest_brief=1
+  "$(preset_build_dir v3)/tests/units/units_tests" --gtest_brief=1
 }
 
 # The whole client and server under ThreadSanitizer (preset tsan), on a virtual display of
 # their own.
 run_client_under_tsan() {
-  tests/hostile/tsan_client_run.sh build-tsan/quorvale build-tsan/quorvale-server 30
+  local build
+  build=$(preset_build_dir tsan)
+  tests/hostile/tsan_client_run.sh "$build/quorvale" "$build/quorvale-server" 30
 }
 
 # Builds the Debian package and checks it, then installs it, plays from it and purges it.
