@@ -15,6 +15,7 @@
 
 #include "core/world.h"
 #include "net/apply_snapshot.h"
+#include "view/screen_size.h"
 
 namespace {
 
@@ -74,7 +75,8 @@ BENCHMARK(apply_as_new_units)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char** argv) {
   setenv("SDL_VIDEODRIVER", "dummy", 1);
-  if (SDL_Init(SDL_INIT_VIDEO) != 0 || !SDL_SetVideoMode(640, 480, 32, SDL_SWSURFACE)) {
+  if (SDL_Init(SDL_INIT_VIDEO) != 0 ||
+      !SDL_SetVideoMode(screen_width, screen_height, 32, SDL_SWSURFACE)) {
     std::fprintf(stderr, "cannot open the dummy screen: %s\n", SDL_GetError());
     return 1;
   }

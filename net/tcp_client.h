@@ -37,8 +37,9 @@ class tcp_client {
   void request_close();
 
  private:
-  // Tests and the fuzz target hand messages to publish_snapshot without a socket.
-  friend struct tcp_client_probe;
+  // The snapshot-stream fuzz target's feed: a message handed to publish_snapshot as if a
+  // read had just completed, without a socket.
+  friend struct completed_read_feed;
 
   void begin_connect(const endpoint_iterator& endpoint);
   void on_connect(const boost::system::error_code& error, const endpoint_iterator& remainder);

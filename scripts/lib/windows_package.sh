@@ -115,7 +115,7 @@ package_windows() {
   (cd "$stage/.." && zip -qr9 "$OLDPWD/dist/$name.zip" "$name")
   windows_uninstall_list "$stage" >"$stage/../uninstall_files.nsh"
   cp "$windows_packaging/quorvale.ico" "$stage/../"
-  makensis -V2 -DVERSION="$(windows_version)" -DSTAGE="$PWD/$stage" \
+  makensis -V2 -DPRODUCT="$PWD/$(preset_build_dir windows)/product.nsh" -DSTAGE="$PWD/$stage" \
     -DOUTFILE="$PWD/dist/$name-setup.exe" "$windows_packaging/installer.nsi" >/dev/null || {
     echo "Windows package: makensis failed" >&2
     return 1

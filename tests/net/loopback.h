@@ -17,6 +17,7 @@
 #include <deque>
 #include <iterator>
 #include <memory>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -38,7 +39,8 @@ constexpr milliseconds deadline{5000};
 
 // An endpoint list of the given endpoints, in that order, as resolution would give it.
 inline endpoint_list endpoints_of(const std::vector<boost::asio::ip::tcp::endpoint>& endpoints) {
-  return endpoint_list::create(endpoints.begin(), endpoints.end(), "127.0.0.1", "21000");
+  return endpoint_list::create(endpoints.begin(), endpoints.end(), "127.0.0.1",
+                               std::to_string(game_port));
 }
 
 // A listener nobody accepts from, filled until a connect to it stays pending: its
