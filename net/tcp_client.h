@@ -24,8 +24,8 @@ class tcp_client {
   // Room for more records than any message carries.
   static constexpr int store_size = 128;
 
-  // Keeps the io_service and begins connecting to the first of `endpoints`.
-  tcp_client(io_service& io, endpoint_list endpoints);
+  // Keeps the io_service and begins connecting to the first of the `resolved` endpoints.
+  tcp_client(io_service& service, endpoint_list resolved);
   tcp_client(const tcp_client&) = delete;
   tcp_client& operator=(const tcp_client&) = delete;
 
