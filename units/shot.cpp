@@ -29,8 +29,8 @@ int32_t path_length(int32_t dx, int32_t dy) {
 
 }  // namespace
 
-Shot::Shot(int shot_kind, int shot_speed, int life, int16_t start_x, int16_t start_y, int16_t target_x,
-           int16_t target_y) {
+Shot::Shot(int shot_kind, int shot_speed, int life, int16_t start_x, int16_t start_y,
+           int16_t target_x, int16_t target_y) {
   x = start_x;
   y = start_y;
   pos = SDL_Rect{start_x, start_y, 0, 0};

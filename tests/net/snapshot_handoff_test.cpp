@@ -178,8 +178,8 @@ TEST(SnapshotHandoff, CountByteAloneDecidesWhichRecordsAreTaken) {
   };
   // 0x40..0x7F name more than a message holds: the 63 that fit are taken.
   for (const CaseRow row :
-       {CaseRow{0x00, 0}, CaseRow{0x02, 2}, CaseRow{0x3F, 63}, CaseRow{0x40, 63},
-        CaseRow{0x7F, 63}, CaseRow{0x80, -128}, CaseRow{0xFF, -1}}) {
+       {CaseRow{0x00, 0}, CaseRow{0x02, 2}, CaseRow{0x3F, 63}, CaseRow{0x40, 63}, CaseRow{0x7F, 63},
+        CaseRow{0x80, -128}, CaseRow{0xFF, -1}}) {
     const int listed = row.expected_count > 0 ? row.expected_count : 0;
     // Filler in bytes 1..7 and after the last record: ignored whatever it is.
     const auto filler = static_cast<unsigned char>(~row.count_byte);
