@@ -248,12 +248,23 @@ in_background() {
   background_logs+=("$log")
 }
 
-# Waits for the oldest background stage, prints its output, records the time it ran.
+# wait_background [NAME]: waits for the background stage NAME, or the oldest, prints its
+# output, records the time it ran.
 wait_background() {
-  local status=0 pid=${background_pids[0]} name=${background_names[0]} log=${background_logs[0]}
-  background_pids=("${background_pids[@]:1}")
-  background_names=("${background_names[@]:1}")
-  background_logs=("${background_logs[@]:1}")
+  local i=0 status=0 pid name log
+  if [ $# -gt 0 ]; then
+    while [ $i -lt ${#background_names[@]} ] && [ "${background_names[$i]}" != "$1" ]; do
+      i=$((i + 1))
+    done
+    if [ $i -eq ${#background_names[@]} ]; then
+      echo "wait_background: no stage \"$1\" runs in the background" >&2
+      return 1
+    fi
+  fi
+  pid=${background_pids[$i]} name=${background_names[$i]} log=${background_logs[$i]}
+  background_pids=("${background_pids[@]:0:i}" "${background_pids[@]:i+1}")
+  background_names=("${background_names[@]:0:i}" "${background_names[@]:i+1}")
+  background_logs=("${background_logs[@]:0:i}" "${background_logs[@]:i+1}")
   wait "$pid" || status=$?
   echo "== $name (finished)"
   cat "$log"

@@ -116,6 +116,12 @@ check "a background stage whose first command fails" nonzero '
   wait_background
   echo "REACHED past the wait"' \
   'FAILED stage: First fails, behind' 'passed to its end' '!REACHED'
+check "a background stage waited for by name, not the oldest" nonzero '
+  in_background "Passes, behind" passes
+  in_background "First fails, behind" fails_first
+  wait_background "First fails, behind"
+  echo "REACHED past the wait"' \
+  'FAILED stage: First fails, behind' '!Passes, behind (finished)' '!REACHED'
 check "a background stage found failed by wait_all_background" nonzero '
   in_background "Passes, behind" passes
   in_background "First fails, behind" fails_first

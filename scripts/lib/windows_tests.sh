@@ -190,8 +190,7 @@ windows_installer_round_trip() {
 windows_archives_missing() {
   local folder name missing=()
   folder=$(windows_deps_third_party)
-  for name in "$windows_deps_sdl_archive" "$windows_deps_sdl_image_archive" \
-    "$windows_deps_sdl_gfx_archive"; do
+  for name in $(windows_deps_upstream_archives); do
     [ -f "$folder/$name" ] || missing+=("$name")
   done
   [ ${#missing[@]} -eq 0 ] && return 1
