@@ -39,7 +39,7 @@ class tcp_client {
  private:
   // The snapshot-stream fuzz target's feed: a message handed to publish_snapshot as if a
   // read had just completed, without a socket.
-  friend struct completed_read_feed;
+  friend struct CompletedReadFeed;
 
   void begin_connect(const endpoint_iterator& endpoint);
   void on_connect(const boost::system::error_code& error, const endpoint_iterator& remainder);
