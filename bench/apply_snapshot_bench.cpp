@@ -15,6 +15,7 @@
 
 #include "core/world.h"
 #include "net/apply_snapshot.h"
+#include "view/screen_size.h"
 
 namespace {
 
@@ -29,28 +30,28 @@ std::vector<UnitRecord> full_snapshot(int16_t first_id) {
 }
 
 // Sends stdout to /dev/null while it lives.
-class silenced_stdout {
+class SilencedStdout {
  public:
-  silenced_stdout() {
+  SilencedStdout() {
     std::fflush(stdout);
-    saved = dup(1);
+    saved_ = dup(1);
     const int null = open("/dev/null", O_WRONLY);
     dup2(null, 1);
     close(null);
   }
-  ~silenced_stdout() {
+  ~SilencedStdout() {
     std::fflush(stdout);
-    dup2(saved, 1);
-    close(saved);
+    dup2(saved_, 1);
+    close(saved_);
   }
 
  private:
-  int saved;
+  int saved_;
 };
 
 void apply_to_known_units(benchmark::State& state) {
   const std::vector<UnitRecord> records = full_snapshot(1);
-  silenced_stdout quiet;
+  SilencedStdout quiet;
   apply_snapshot(records.data(), snapshot_max_records);
   for (auto _ : state) apply_snapshot(records.data(), snapshot_max_records);
   world.clear();
@@ -60,7 +61,7 @@ BENCHMARK(apply_to_known_units)->Unit(benchmark::kMicrosecond);
 // Each new unit loads its own picture from disk, as the game does.
 void apply_as_new_units(benchmark::State& state) {
   const std::vector<UnitRecord> records = full_snapshot(1);
-  silenced_stdout quiet;
+  SilencedStdout quiet;
   for (auto _ : state) {
     apply_snapshot(records.data(), snapshot_max_records);
     state.PauseTiming();
@@ -74,7 +75,8 @@ BENCHMARK(apply_as_new_units)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char** argv) {
   setenv("SDL_VIDEODRIVER", "dummy", 1);
-  if (SDL_Init(SDL_INIT_VIDEO) != 0 || !SDL_SetVideoMode(640, 480, 32, SDL_SWSURFACE)) {
+  if (SDL_Init(SDL_INIT_VIDEO) != 0 ||
+      !SDL_SetVideoMode(screen_width, screen_height, 32, SDL_SWSURFACE)) {
     std::fprintf(stderr, "cannot open the dummy screen: %s\n", SDL_GetError());
     return 1;
   }

@@ -127,11 +127,15 @@ void library_calls_alone(benchmark::State& state) {
 // Each depth with 100 shots, then 32 bits with 500: the two ways of drawing side by side,
 // so that the screen is opened once per depth.
 void register_benchmarks() {
+  struct Way {
+    const char* name;
+    void (*function)(benchmark::State&);
+  };
   const int cases[][2] = {{8, 100}, {16, 100}, {24, 100}, {32, 100}, {32, 500}};
   for (const auto& arguments : cases)
-    for (auto [name, function] : {std::pair{"draw_frame_whole", draw_frame_whole},
-                                  std::pair{"library_calls_alone", library_calls_alone}})
-      benchmark::RegisterBenchmark(name, function)
+    for (const Way& way : {Way{"draw_frame_whole", draw_frame_whole},
+                           Way{"library_calls_alone", library_calls_alone}})
+      benchmark::RegisterBenchmark(way.name, way.function)
           ->Args({arguments[0], arguments[1]})
           ->ArgNames({"depth", "shots"})
           ->Unit(benchmark::kMicrosecond);

@@ -47,9 +47,9 @@ uint32_t stream_messages(ListeningPeer& server) {
   for (uint32_t i = 0; i < batch; ++i)
     std::memcpy(buffer + i * snapshot_message_size, sequenced_message(i).bytes,
                 snapshot_message_size);
-  const auto end = clock_type::now() + send_time;
+  const auto end = Clock::now() + send_time;
   uint32_t sent = 0;
-  while (clock_type::now() < end) {
+  while (Clock::now() < end) {
     for (uint32_t i = 0; i < batch; ++i)
       stamp_sequence(buffer + i * snapshot_message_size, sent + i);
     if (!server.send(buffer, sizeof buffer)) break;
@@ -75,7 +75,7 @@ int main() {
   const double cpu_before = network_thread_cpu(io);
   std::atomic<bool> streaming{true};
   uint32_t sent = 0;
-  const auto start = clock_type::now();
+  const auto start = Clock::now();
   std::thread writer([&] {
     sent = stream_messages(server);
     streaming = false;
@@ -84,14 +84,14 @@ int main() {
   int64_t last = -1;
   int taken = 0, torn = 0, out_of_order = 0;
   std::vector<double> take_times;
-  taken_snapshot snapshot;
+  TakenSnapshot snapshot;
   // Frames go on until the last message written has been handed over, or it never comes.
   const auto give_up = start + send_time + std::chrono::seconds(30);
-  while ((streaming || last < int64_t{sent} - 1) && clock_type::now() < give_up) {
+  while ((streaming || last < int64_t{sent} - 1) && Clock::now() < give_up) {
     std::this_thread::sleep_for(frame_time);
-    const auto before = clock_type::now();
+    const auto before = Clock::now();
     const bool got = client.take_snapshot(snapshot.records, snapshot.count);
-    take_times.push_back(duration<double>(clock_type::now() - before).count());
+    take_times.push_back(duration<double>(Clock::now() - before).count());
     if (!got) continue;
     const int64_t sequence = sequence_of(snapshot);
     ++taken;
@@ -99,7 +99,7 @@ int main() {
     if (sequence >= 0 && sequence <= last) ++out_of_order;
     last = std::max(last, sequence);
   }
-  const double read_time = duration<double>(clock_type::now() - start).count();
+  const double read_time = duration<double>(Clock::now() - start).count();
   writer.join();
   const double cpu_streaming = network_thread_cpu(io) - cpu_before;
 

@@ -2,7 +2,6 @@
 // many reading clients and one that never reads, and after a while reports the tick rate each
 // reader saw, the server's CPU share and peak memory, and what the stalled client lost.
 #include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -20,6 +19,7 @@
 #include <thread>
 #include <vector>
 
+#include "child_process.h"
 #include "net/snapshot_format.h"
 
 namespace {
@@ -122,28 +122,12 @@ ProbeSettings read_settings(int argc, char** argv) {
   return settings;
 }
 
-// Starts the server with its log going to `log_path`; its process id.
-pid_t start_server(const ProbeSettings& settings, const std::string& log_path) {
-  std::vector<std::string> command{settings.server,
-                                   "--port",
-                                   std::to_string(settings.port),
-                                   "--units",
-                                   std::to_string(settings.units),
-                                   "--map",
-                                   settings.map,
-                                   "--duration",
-                                   std::to_string(settings.seconds + 60)};
-  std::vector<char*> argv;
-  argv.reserve(command.size() + 1);
-  for (std::string& word : command) argv.push_back(word.data());
-  argv.push_back(nullptr);
-  const pid_t pid = fork();
-  if (pid == 0) {
-    if (!std::freopen(log_path.c_str(), "w", stderr)) _exit(127);
-    execv(argv[0], argv.data());
-    _exit(127);
-  }
-  return pid;
+// Starts the server, its log collected by the child process.
+std::unique_ptr<test_support::ChildProcess> start_server(const ProbeSettings& settings) {
+  return std::make_unique<test_support::ChildProcess>(
+      std::vector<std::string>{settings.server, "--port", std::to_string(settings.port), "--units",
+                               std::to_string(settings.units), "--map", settings.map, "--duration",
+                               std::to_string(settings.seconds + 60)});
 }
 
 // Connects a socket to the server, trying for a few seconds while it starts up.
@@ -163,10 +147,10 @@ bool connect_to(tcp::socket& socket, const tcp::endpoint& server, int receive_bu
 }
 
 // The server's log line about the client at `local_port` leaving, or "".
-std::string leave_line(const std::string& log_path, unsigned short local_port) {
-  std::ifstream log(log_path);
+std::string leave_line(const std::string& log, unsigned short local_port) {
+  std::istringstream lines(log);
   const std::string wanted = ":" + std::to_string(local_port) + " left";
-  for (std::string line; std::getline(log, line);)
+  for (std::string line; std::getline(lines, line);)
     if (line.find(wanted) != std::string::npos) return line;
   return "";
 }
@@ -175,8 +159,7 @@ std::string leave_line(const std::string& log_path, unsigned short local_port) {
 int run_probe(int argc, char** argv) {
   std::setvbuf(stdout, nullptr, _IOLBF, 0);
   const ProbeSettings settings = read_settings(argc, argv);
-  const std::string log_path = "/tmp/quorvale-server-load-" + std::to_string(getpid()) + ".log";
-  const pid_t server = start_server(settings, log_path);
+  const std::unique_ptr<test_support::ChildProcess> server = start_server(settings);
 
   boost::asio::io_context io;
   const tcp::endpoint endpoint(boost::asio::ip::make_address("127.0.0.1"),
@@ -189,10 +172,8 @@ int run_probe(int argc, char** argv) {
     connected = connect_to(readers.back()->socket, endpoint, 0);
   }
   if (!connected) {
-    std::fprintf(stderr, "quorvale-server-load: cannot connect to %s on port %d; see %s\n",
-                 settings.server.c_str(), settings.port, log_path.c_str());
-    kill(server, SIGTERM);
-    waitpid(server, nullptr, 0);
+    std::fprintf(stderr, "quorvale-server-load: cannot connect to %s on port %d; its log:\n%s",
+                 settings.server.c_str(), settings.port, server->err().c_str());
     return 1;
   }
   for (const auto& reader : readers) read_forever(reader);
@@ -201,11 +182,11 @@ int run_probe(int argc, char** argv) {
   std::vector<uint64_t> counted_before;
   counted_before.reserve(readers.size());
   for (const auto& reader : readers) counted_before.push_back(reader->messages);
-  const double cpu_before = cpu_seconds(server);
+  const double cpu_before = cpu_seconds(server->pid());
   const auto started = Clock::now();
   io.run_for(std::chrono::milliseconds(static_cast<long>(settings.seconds * 1000)));
   const double elapsed = std::chrono::duration<double>(Clock::now() - started).count();
-  const double cpu_share = (cpu_seconds(server) - cpu_before) / elapsed;
+  const double cpu_share = (cpu_seconds(server->pid()) - cpu_before) / elapsed;
 
   double slowest = 1e9, fastest = 0, total = 0;
   uint64_t malformed = 0;
@@ -225,23 +206,20 @@ int run_probe(int argc, char** argv) {
   std::printf("readers failed: %d, malformed messages: %llu\n", failed,
               static_cast<unsigned long long>(malformed));
   std::printf("server CPU share: %.2f%% of one core\n", 100.0 * cpu_share);
-  std::printf("server memory: VmHWM %ld kB, VmRSS %ld kB\n", status_kb(server, "VmHWM"),
-              status_kb(server, "VmRSS"));
+  std::printf("server memory: VmHWM %ld kB, VmRSS %ld kB\n", status_kb(server->pid(), "VmHWM"),
+              status_kb(server->pid(), "VmRSS"));
 
   const unsigned short stalled_port = stalled.local_endpoint().port();
   stalled.close();
   std::string left;
   for (int tries = 0; tries < 50 && left.empty(); ++tries) {
     io.run_for(std::chrono::milliseconds(100));
-    left = leave_line(log_path, stalled_port);
+    left = leave_line(server->err(), stalled_port);
   }
   std::printf("never-reading client: %s\n", left.empty() ? "no leave line logged" : left.c_str());
 
-  kill(server, SIGTERM);
-  int status = 0;
-  waitpid(server, &status, 0);
-  std::printf("server exit: %d\n", WIFEXITED(status) ? WEXITSTATUS(status) : -1);
-  std::remove(log_path.c_str());
+  server->signal(SIGTERM);
+  std::printf("server exit: %d\n", server->wait_for_exit(std::chrono::seconds(10)));
   return 0;
 }
 

@@ -12,6 +12,10 @@ link_libraries(ws2_32 mswsock)
 add_link_options(-static-libgcc -static-libstdc++ -Wl,--subsystem,console
   -Wl,-Bstatic,--whole-archive -lwinpthread -Wl,--no-whole-archive,-Bdynamic)
 
+# The product's name, publisher and version for the installer (packaging/windows/installer.nsi).
+configure_file(${CMAKE_SOURCE_DIR}/packaging/windows/product.nsh.in
+  ${CMAKE_BINARY_DIR}/product.nsh @ONLY)
+
 # windows_program(TARGET DESCRIPTION): the manifest, icon and version information of a program,
 # under its OUTPUT_NAME when it has one.
 function(windows_program target description)

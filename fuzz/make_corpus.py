@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Writes the seed corpora of the fuzz targets into fuzz/corpus/<target>/.
 
-snapshot_stream: the first messages a client got from build/quorvale-server --record (one
+snapshot_stream: the first messages a client got from quorvale-server --record (one
 and twelve units), each also as a "scripted" copy whose unused bytes carry the fuzz
 target's frame script, and streams made here for the target's 64x48 map (units that move,
 ids that leave and come back, units on edges and borders, keys and buttons held).
@@ -32,10 +32,17 @@ WORLDS = [(12, 2), (1, 3)]
 LAND, WATER, ROCK = (128, 128, 0), (0, 128, 255), (96, 96, 96)
 
 
+def built_server():
+    """The server of the build the presets call play, as CMakePresets.json declares it."""
+    folder = subprocess.run(["cmake", "-P", "cmake/preset_build_dir.cmake", "play"],
+                            check=True, capture_output=True, text=True).stdout.strip()
+    return os.path.join(folder, "quorvale-server")
+
+
 def record(units, seed, path):
     """Runs the server with --record while one reader takes MESSAGES_PER_SEED messages."""
     server = subprocess.Popen(
-        ["build/quorvale-server", "--port", str(PORT), "--units", str(units), "--seed",
+        [built_server(), "--port", str(PORT), "--units", str(units), "--seed",
          str(seed), "--rate", "100", "--quiet", "--record", path])
     try:
         for _ in range(50):
@@ -242,8 +249,8 @@ def write_seeds(target, seeds):
 
 
 def main():
-    if not os.access("build/quorvale-server", os.X_OK):
-        sys.exit("make_corpus: build the server first (build/quorvale-server)")
+    if not os.access(built_server(), os.X_OK):
+        sys.exit("make_corpus: build the server first (%s)" % built_server())
     streams = {}
     for units, seed in WORLDS:
         with tempfile.TemporaryDirectory() as folder:

@@ -21,7 +21,6 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -31,6 +30,7 @@
 #include "fuzz/png_file.h"
 #include "fuzz/scratch_folder.h"
 #include "fuzz/small_game_files.h"
+#include "fuzz/snapshot_checks.h"
 #include "net/apply_snapshot.h"
 #include "server/simulation_source.h"
 #include "server/terrain_map.h"
@@ -159,15 +159,8 @@ void run_server(const MapFile& file) {
   for (int tick = 0; tick < 3; ++tick) {
     SnapshotMessage message;
     require(source.next(message, error), "the simulation always has a next message");
-    require(snapshot_count_byte(message.bytes) == file.server_units, "every unit reported");
-    std::set<int16_t> ids;
-    for (int i = 0; i < file.server_units; ++i) {
-      const UnitRecord unit =
-          decode_unit_record(message.bytes + snapshot_records_offset + unit_record_size * i);
-      ids.insert(unit.id);
+    for (const UnitRecord& unit : require_each_unit_once(message, file.server_units))
       require(std::isfinite(unit.x) && std::isfinite(unit.y), "finite positions");
-    }
-    require(static_cast<int>(ids.size()) == file.server_units, "distinct ids");
   }
 }
 

@@ -29,7 +29,7 @@ struct Chunk {
 };
 
 struct PngFile {
-  bool signed_ = true;  // starts with the signature
+  bool has_signature = true;  // starts with the signature
   std::vector<Chunk> chunks;
   std::string tail;  // bytes after the last whole chunk header
 };
@@ -53,7 +53,7 @@ PngFile parse(const uint8_t* data, std::size_t size) {
   if (bytes.compare(0, signature.size(), signature) == 0)
     at = signature.size();
   else
-    file.signed_ = false;
+    file.has_signature = false;
   while (at + 8 <= bytes.size()) {
     Chunk chunk;
     chunk.declared_length = read_u32(bytes, at);
@@ -71,7 +71,7 @@ PngFile parse(const uint8_t* data, std::size_t size) {
 }
 
 std::string serialise(const PngFile& file) {
-  std::string out = file.signed_ ? signature : "";
+  std::string out = file.has_signature ? signature : "";
   for (const Chunk& chunk : file.chunks) {
     append_u32(out, chunk.declared_length);
     out += chunk.type;
@@ -160,7 +160,7 @@ void edit(PngFile& file, Random& random, std::size_t max_size, ByteMutator bytes
       break;
     default:
       // Mostly a file that starts as a PNG, now and then one that does not.
-      file.signed_ = random() % 8 != 0;
+      file.has_signature = random() % 8 != 0;
       break;
   }
 }

@@ -12,13 +12,13 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
-#include <set>
 #include <string>
 #include <vector>
 
 #include "fuzz/fuzz_checks.h"
 #include "fuzz/png_file.h"
 #include "fuzz/scratch_folder.h"
+#include "fuzz/snapshot_checks.h"
 #include "server/server_options.h"
 #include "server/simulation_source.h"
 #include "server/terrain_map.h"
@@ -61,16 +61,9 @@ void run_world(const ServerOptions& options) {
   for (int tick = 0; tick < 3; ++tick) {
     SnapshotMessage message;
     require(source.next(message, error), "the simulation always has a next message");
-    require(snapshot_count_byte(message.bytes) == options.units, "every unit reported");
-    std::set<int16_t> ids;
-    for (int i = 0; i < options.units; ++i) {
-      const UnitRecord unit =
-          decode_unit_record(message.bytes + snapshot_records_offset + unit_record_size * i);
-      ids.insert(unit.id);
+    for (const UnitRecord& unit : require_each_unit_once(message, options.units))
       require(unit.x >= 0 && unit.x < map->width() && unit.y >= 0 && unit.y < map->height(),
               "units stay on the map");
-    }
-    require(static_cast<int>(ids.size()) == options.units, "distinct ids");
   }
 }
 

@@ -19,9 +19,9 @@ using Random = std::minstd_rand;
 
 int below(Random& random, int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); }
 
-template <typename T, std::size_t N>
-T pick(Random& random, const T (&values)[N]) {
-  return values[below(random, static_cast<int>(N))];
+template <typename T, std::size_t count>
+T pick(Random& random, const T (&values)[count]) {
+  return values[below(random, static_cast<int>(count))];
 }
 
 // Around the signed count byte's and the record table's limits.

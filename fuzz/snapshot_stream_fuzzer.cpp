@@ -40,7 +40,7 @@
 #include "view/player.h"
 
 // Hands a message to the client as if its read had just completed.
-struct tcp_client_probe {
+struct CompletedReadFeed {
   static void deliver(tcp_client& client, const unsigned char* message) {
     std::memcpy(client.read_buffer, message, snapshot_message_size);
     client.publish_snapshot();
@@ -224,7 +224,7 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   InScratchFolder in_scratch;
   for (std::size_t at = 0; at + snapshot_message_size <= size; at += snapshot_message_size) {
-    tcp_client_probe::deliver(*client, data + at);
+    CompletedReadFeed::deliver(*client, data + at);
     run_frame(read_script(data + at));
   }
   // Nothing may outlive the input: libFuzzer counts what is left as a leak.

@@ -1,5 +1,8 @@
 # Shared by fuzz/run, fuzz/regress and fuzz/campaign: the targets, their libFuzzer flags,
-# and the build of build-fuzz/. Sourced from the repository root.
+# and their build (preset fuzz), whose folder is fuzz_build. Sourced from the repository root.
+
+source scripts/lib/common.sh
+fuzz_build=$(preset_build_dir fuzz)
 
 fuzz_targets=(snapshot_stream replay_file server_options map_picture picture_file)
 
@@ -24,10 +27,9 @@ target_flags() {
   echo "-max_len=$max_len -timeout=10 -rss_limit_mb=2048 -print_final_stats=1"
 }
 
-# Configures build-fuzz/ (preset fuzz: clang++) and builds every target; quiet unless it
-# fails.
+# Configures the preset fuzz (clang++) and builds every target; quiet unless it fails.
 build_fuzz_targets() {
-  local log=build-fuzz-build.log
+  local log=$fuzz_build-build.log
   if ! { cmake --preset fuzz && cmake --build --preset fuzz; } >"$log" 2>&1; then
     tail -n 40 "$log" >&2
     echo "fuzz: the targets did not build (whole log: $log)" >&2

@@ -2,8 +2,8 @@
 
 #include <boost/bind/bind.hpp>
 
-tcp_client::tcp_client(io_service& io_, endpoint_list endpoints_)
-    : io(io_), socket(io_), endpoints(std::move(endpoints_)) {
+tcp_client::tcp_client(io_service& service, endpoint_list resolved)
+    : io(service), socket(service), endpoints(std::move(resolved)) {
   snapshot_ready = false;
   begin_connect(endpoints.begin());
 }

@@ -24,8 +24,8 @@ class tcp_client {
   // Room for more records than any message carries.
   static constexpr int store_size = 128;
 
-  // Keeps the io_service and begins connecting to the first of `endpoints`.
-  tcp_client(io_service& io, endpoint_list endpoints);
+  // Keeps the io_service and begins connecting to the first of the `resolved` endpoints.
+  tcp_client(io_service& service, endpoint_list resolved);
   tcp_client(const tcp_client&) = delete;
   tcp_client& operator=(const tcp_client&) = delete;
 
@@ -37,8 +37,9 @@ class tcp_client {
   void request_close();
 
  private:
-  // Tests and the fuzz target hand messages to publish_snapshot without a socket.
-  friend struct tcp_client_probe;
+  // The snapshot-stream fuzz target's feed: a message handed to publish_snapshot as if a
+  // read had just completed, without a socket.
+  friend struct CompletedReadFeed;
 
   void begin_connect(const endpoint_iterator& endpoint);
   void on_connect(const boost::system::error_code& error, const endpoint_iterator& remainder);

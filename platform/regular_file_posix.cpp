@@ -1,11 +1,11 @@
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
 
 #include "platform/regular_file.h"
+#include "platform/regular_file_opened.h"
 
 std::FILE* open_regular_file(const std::string& path, long long& size, FileFault& fault,
                              std::string& reason) {
@@ -17,21 +17,9 @@ std::FILE* open_regular_file(const std::string& path, long long& size, FileFault
     return nullptr;
   }
   struct stat status = {};
-  if (fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)) {
-    close(descriptor);
-    fault = FileFault::not_regular;
-    return nullptr;
-  }
-  std::FILE* file = fdopen(descriptor, "rb");
-  if (!file) {
-    reason = std::strerror(errno);
-    close(descriptor);
-    fault = FileFault::unreadable;
-    return nullptr;
-  }
-  size = static_cast<long long>(status.st_size);
-  fault = FileFault::none;
-  return file;
+  const bool regular = fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode);
+  return file_of_descriptor(descriptor, regular, static_cast<long long>(status.st_size), size,
+                            fault, reason);
 }
 
 bool names_a_device(const std::string&) { return false; }

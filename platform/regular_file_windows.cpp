@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "platform/regular_file.h"
+#include "platform/regular_file_opened.h"
 
 namespace {
 
@@ -57,19 +58,6 @@ std::FILE* open_regular_file(const std::string& path, long long& size, FileFault
     reason = std::strerror(errno);
     return nullptr;
   }
-  if (_fstat64(descriptor, &status) != 0 || !is_regular(status)) {
-    _close(descriptor);
-    fault = FileFault::not_regular;
-    return nullptr;
-  }
-  std::FILE* file = _fdopen(descriptor, "rb");
-  if (!file) {
-    reason = std::strerror(errno);
-    _close(descriptor);
-    fault = FileFault::unreadable;
-    return nullptr;
-  }
-  size = status.st_size;
-  fault = FileFault::none;
-  return file;
+  const bool regular = _fstat64(descriptor, &status) == 0 && is_regular(status);
+  return file_of_descriptor(descriptor, regular, status.st_size, size, fault, reason);
 }

@@ -4,6 +4,7 @@
 
 #include "server/placement.h"
 #include "units/unit_motion.h"
+#include "view/screen_size.h"
 
 namespace {
 
@@ -26,7 +27,7 @@ SimulatedWorld::SimulatedWorld(const TerrainMap& map, const WorldSettings& setti
     : map_(map),
       steering_(map, settings.steps_per_tick_max),
       random_(settings.seed),
-      view_(overlap(steering_.interior(), {0, 0, view_width, view_height})) {
+      view_(overlap(steering_.interior(), {0, 0, screen_width, screen_height})) {
   std::vector<const UnitKind*> placeable;
   for (const UnitKind& kind : unit_kinds())
     if (area_has_terrain(map_, kind.rules().terrain, steering_.interior()))

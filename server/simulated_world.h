@@ -37,10 +37,6 @@ struct WorldUnit {
 
 class SimulatedWorld {
  public:
-  // The part of the map a player sees first; some units start inside it.
-  static constexpr int view_width = 640;
-  static constexpr int view_height = 480;
-
   // Places the units, a few in the first view, every kind whose terrain the map has.
   SimulatedWorld(const TerrainMap& map, const WorldSettings& settings);
 

@@ -8,10 +8,11 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/lib/common.sh
 
-ensure_packages "${build_packages[@]}" strace
+ensure_packages "${play_packages[@]}" strace
 build_programs >/dev/null
+build=$(preset_build_dir play)
 
-# Another program on this machine may hold port 21000: measure in a network of our own.
+# Another program on this machine may hold the game's port: measure in a network of our own.
 if [ -z "${QUORVALE_FPS_NETWORK:-}" ]; then
   export QUORVALE_FPS_NETWORK=private
   in_private_network "$0" "$@"
@@ -26,7 +27,7 @@ measure() {
     server_pid=$!
     sleep 1
   fi
-  SDL_VIDEODRIVER=dummy build/quorvale >/dev/null &
+  SDL_VIDEODRIVER=dummy "$build/quorvale" >/dev/null &
   client_pid=$!
   sleep 3
   calls=$(timeout -s INT 10 strace -c -e trace=clock_nanosleep,nanosleep -p "$client_pid" 2>&1 |
@@ -41,6 +42,6 @@ measure() {
 }
 
 echo "No server, the map alone:      $(measure)"
-if [ -x build/quorvale-server ]; then
-  echo "quorvale-server --units 63:    $(measure build/quorvale-server --units 63 --quiet)"
+if [ -x "$build/quorvale-server" ]; then
+  echo "quorvale-server --units 63:    $(measure "$build/quorvale-server" --units 63 --quiet)"
 fi

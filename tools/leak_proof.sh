@@ -20,7 +20,7 @@ cmake --build --preset default --target quorvale clean_exit_tests >/dev/null
 start_display
 for setting in "$@"; do export "${setting?}"; done
 log=$(mktemp)
-if in_private_network build/tests/hostile/clean_exit_tests \
+if in_private_network "$(preset_build_dir default)/tests/hostile/clean_exit_tests" \
   --gtest_filter='CleanExit.UnitsThatCameAndWentAndThoseStillListedLeaveNothingBehind' \
   >"$log" 2>&1; then
   echo "The leak check passed a client that leaks a Unit: it catches nothing" >&2

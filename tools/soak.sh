@@ -4,20 +4,22 @@
 # change unit now and then. Reports the client's memory (VmRSS) at the start and the end,
 # once a minute between, and its frames per second (counted as the frame loop's 20 ms
 # waits, which strace sees as clock_nanosleep calls of the main thread).
-# Usage: tools/soak.sh [minutes] (default 10). Output also goes to build/soak.log.
+# Usage: tools/soak.sh [minutes] (default 10). Output also goes to soak.log in the build
+# folder (preset play).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/lib/common.sh
 minutes=${1:-10}
 
-ensure_packages "${build_packages[@]}" "${display_packages[@]}" strace
+ensure_packages "${play_packages[@]}" "${display_packages[@]}" strace
 build_programs >/dev/null
-if [ ! -x build/quorvale-server ]; then
-  echo "The soak needs our snapshot server, build/quorvale-server (the server/ folder)" >&2
+build=$(preset_build_dir play)
+if [ ! -x "$build/quorvale-server" ]; then
+  echo "The soak needs our snapshot server, $build/quorvale-server (the server/ folder)" >&2
   exit 1
 fi
 
-# Another program on this machine may hold port 21000: soak in a network of our own.
+# Another program on this machine may hold the game's port: soak in a network of our own.
 if [ -z "${QUORVALE_SOAK_NETWORK:-}" ]; then
   export QUORVALE_SOAK_NETWORK=private
   in_private_network "$0" "$@"
@@ -35,21 +37,16 @@ cleanup() {
   return 0
 }
 trap cleanup EXIT
-exec > >(tee build/soak.log) 2>&1
+exec > >(tee "$build/soak.log") 2>&1
 
 start_display
-build/quorvale-server --units 63 --seed 7 --quiet --duration $((minutes * 60 + 120)) &
+"$build/quorvale-server" --units 63 --seed 7 --quiet --duration $((minutes * 60 + 120)) &
 server_pid=$!
 sleep 1
-build/quorvale >build/soak-client.out 2>build/soak-client.err &
+"$build/quorvale" >"$build/soak-client.out" 2>"$build/soak-client.err" &
 client_pid=$!
 
-window=""
-for _ in $(seq 100); do
-  window=$(xdotool search --name '^Quorvale$' 2>/dev/null | head -n 1) && [ -n "$window" ] && break
-  sleep 0.1
-done
-[ -n "$window" ] || { echo "The client opened no window" >&2; exit 1; }
+window=$(client_window "$build/soak-client.out" 10) || { echo "The client opened no window" >&2; exit 1; }
 
 # VmRSS of the client in kB.
 rss() { awk '/^VmRSS:/ { print $2 }' "/proc/$client_pid/status"; }
@@ -90,7 +87,7 @@ for minute in $(seq 1 "$minutes"); do
   end_fps=$rate
 done
 end_rss=$(rss)
-import -window root -crop 640x480+0+0 build/soak-screenshot.png
+import -window root -crop 640x480+0+0 "$build/soak-screenshot.png"
 
 xdotool keyup "$held"
 kill -TERM "$client_pid"
@@ -99,8 +96,8 @@ wait "$client_pid" || status=$?
 client_pid=""
 echo "VmRSS at start ${start_rss} kB, at end ${end_rss} kB ($((end_rss - start_rss)) kB)"
 echo "Frames per second at start ${start_fps}, at end ${end_fps}"
-echo "Units that joined: $(grep -c 'New entity added!' build/soak-client.out)," \
-  "position warnings: $(grep -c 'HAXXOR DETEKTED!' build/soak-client.out)"
-echo "Client exit status ${status}; last line: $(tail -n 1 build/soak-client.out)"
-echo "Screenshot at the end: build/soak-screenshot.png"
-[ "$status" -eq 0 ] && [ "$(tail -n 1 build/soak-client.out)" = "Goodbye!" ]
+echo "Units that joined: $(grep -c 'New entity added!' "$build/soak-client.out")," \
+  "position warnings: $(grep -c 'HAXXOR DETEKTED!' "$build/soak-client.out")"
+echo "Client exit status ${status}; last line: $(tail -n 1 "$build/soak-client.out")"
+echo "Screenshot at the end: $build/soak-screenshot.png"
+[ "$status" -eq 0 ] && [ "$(tail -n 1 "$build/soak-client.out")" = "Goodbye!" ]

@@ -29,18 +29,18 @@ int32_t path_length(int32_t dx, int32_t dy) {
 
 }  // namespace
 
-Shot::Shot(int kind_, int speed_, int life, int16_t start_x, int16_t start_y, int16_t target_x,
-           int16_t target_y) {
+Shot::Shot(int shot_kind, int shot_speed, int life, int16_t start_x, int16_t start_y,
+           int16_t target_x, int16_t target_y) {
   x = start_x;
   y = start_y;
   pos = SDL_Rect{start_x, start_y, 0, 0};
   start = SDL_Rect{start_x, start_y, 0, 0};
   target = SDL_Rect{target_x, target_y, 0, 0};
-  speed = speed_;
+  speed = shot_speed;
   heading = heading_toward(int32_t{target_x} - start_x, int32_t{target_y} - start_y);
   range_left =
       speed != 0 ? path_length(int32_t{start_x} - target_x, int32_t{start_y} - target_y) : life;
-  kind = kind_;
+  kind = shot_kind;
   last_step = game_ticks();
   image = kind == projectile ? make_projectile_picture() : load_shot_picture("gfx\\explosion.png");
 }

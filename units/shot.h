@@ -40,7 +40,7 @@ struct Shot {
   int32_t range_left;  // projectile: pixels of path left; explosion: steps of life left
 
   // Makes a shot heading from start toward target, with its own picture.
-  Shot(int kind, int speed, int life, int16_t start_x, int16_t start_y, int16_t target_x,
+  Shot(int shot_kind, int shot_speed, int life, int16_t start_x, int16_t start_y, int16_t target_x,
        int16_t target_y);
   Shot(const Shot&) = delete;
   Shot& operator=(const Shot&) = delete;

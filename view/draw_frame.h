@@ -9,10 +9,9 @@
 
 #include <SDL/SDL.h>
 
-struct Player;
+#include "view/screen_size.h"
 
-constexpr int screen_width = 640;
-constexpr int screen_height = 480;
+struct Player;
 
 // Places the Player's view over its unit and draws map, units and shots. The map is best
 // in the screen's own format (display_format_copy of the terrain map): one plain copy.

@@ -12,11 +12,13 @@
 
 #include <cstdint>
 
+#include "view/screen_size.h"
+
 struct Unit;
 
 struct Player {
   Unit* unit = nullptr;
-  SDL_Rect view{0, 0, 640, 480};
+  SDL_Rect view{0, 0, screen_width, screen_height};
 
   Player();
   ~Player();

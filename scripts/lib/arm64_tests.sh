@@ -2,24 +2,15 @@
 # and run by CTest through qemu (the game among them, in a window, through the end-to-end
 # test against the test server); the exact motion and shot results and the turned pictures
 # against the x86-64 build's; the arm64 server serving the x86-64 client. Then the arm64
-# Debian package, checked. Sourced after common.sh; build/ is the x86-64 build that
-# scripts/test made before.
+# Debian package, checked. Sourced after common.sh; the x86-64 build (preset default) is
+# the one scripts/test made before.
 
 source scripts/lib/arm64_sysroot.sh
 source scripts/lib/other_builds.sh
 
-arm64_test_packages=(xvfb x11-utils xdotool imagemagick iproute2 python3)
+arm64_test_packages=(xvfb x11-utils xdotool imagemagick iproute2)
 
-# preset_build_dir NAME: the build folder that CMakePresets.json declares for a configure
-# preset, relative to the tree's top.
-preset_build_dir() {
-  python3 -c 'import json, sys
-presets = json.load(open("CMakePresets.json"))["configurePresets"]
-print(next(p["binaryDir"] for p in presets if p["name"] == sys.argv[1]).replace("${sourceDir}/", ""))' "$1"
-}
-
-
-# Builds build-arm64/ (configure and build presets arm64) against the sysroot, which it
+# Builds the preset arm64 against the sysroot, which it
 # exports for the steps after.
 arm64_build() {
   QUORVALE_ARM64_SYSROOT=$(arm64_sysroot)
@@ -31,7 +22,7 @@ arm64_build() {
 # from the tree's top, where gfx/ is; fails unless the two print the same lines.
 arm64_same_output() {
   local what=$1 min_lines=$2 program=tests/units/$3 out=$4/${1// /-}
-  SDL_VIDEODRIVER=dummy "build/$program" >"$out-x86-64.txt"
+  SDL_VIDEODRIVER=dummy "$(preset_build_dir default)/$program" >"$out-x86-64.txt"
   SDL_VIDEODRIVER=dummy qemu-aarch64-static -L "$QUORVALE_ARM64_SYSROOT" \
     "$(preset_build_dir arm64)/$program" >"$out-arm64.txt"
   same_lines "$what" "$min_lines" "$out-x86-64.txt" "$out-arm64.txt" arm64

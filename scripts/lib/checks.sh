@@ -26,12 +26,14 @@ run_suite() {
   in_private_network ctest --preset "$preset"
 }
 
-# clang-tidy over the programs' own sources, with no finding allowed. A file whose
-# analysis passed is remembered by the hash of everything the result depends on (the tool's
-# version, its settings, the file and every header of ours), so an unchanged file is not
-# analysed again; any change to a header analyses everything anew.
+# clang-tidy with no finding allowed: every check of .clang-tidy over the programs' own
+# sources; the naming rule alone over the tests and benchmarks (the build of the preset
+# default) and the fuzz targets (preset fuzz, configured here if it is not yet). A file
+# whose analysis passed is remembered by the hash of everything the result depends on
+# (the tool's version, its settings, the file and every header of ours), so an unchanged
+# file is not analysed again; any change to a header analyses everything anew.
 check_tidy() {
-  local dir=$1 cache=$quorvale_cache/tidy common file key pending=()
+  local cache=$quorvale_cache/tidy common build fuzz_build file key pending=()
   mkdir -p "$cache"
   # A settings file this clang-tidy cannot read leaves it on its own defaults, and every
   # file would still pass: the settings must read without a complaint.
@@ -41,16 +43,38 @@ check_tidy() {
     echo "clang-tidy cannot read .clang-tidy: ${complaint%%$'\n'*}" >&2
     return 1
   fi
+  build=$(preset_build_dir default)
+  fuzz_build=$(preset_build_dir fuzz)
+  [ -f "$fuzz_build/compile_commands.json" ] || cmake --preset fuzz >/dev/null
   common=$({ release_codename; clang-tidy --version; cat .clang-tidy; git ls-files '*.h' | xargs cat; } | sha256sum)
-  for file in $(program_sources); do
-    key=$({ echo "$common"; cat "$file"; } | sha256sum | cut -c1-32)
-    [ -e "$cache/$key" ] || pending+=("$file:$key")
-  done
+  # A job a line: the file, what to check, and the build whose compile commands it takes.
+  local jobs
+  jobs=$({
+    program_sources | sed "s|\$| all $build|"
+    compiled_in "$build" | grep -E '^(tests|bench)/' | sed "s|\$| naming $build|"
+    compiled_in "$fuzz_build" | grep '^fuzz/' | sed "s|\$| naming $fuzz_build|"
+  })
+  local what from
+  while read -r file what from; do
+    key=$({ echo "$common $what"; cat "$file"; } | sha256sum | cut -c1-32)
+    [ -e "$cache/$key" ] || pending+=("$file $what $from $key")
+  done <<<"$jobs"
   echo "${#pending[@]} files to analyse"
   [ ${#pending[@]} -eq 0 ] && return 0
-  printf '%s\n' "${pending[@]}" | xargs -P2 -I{} sh -c '
-    file=${1%:*}; key=${1##*:}
-    clang-tidy -p "$2" --quiet "$file" 2>/dev/null && touch "$3/$key"' sh {} "$dir" "$cache"
+  printf '%s\n' "${pending[@]}" | xargs -P2 -L1 sh -c '
+    if [ "$2" = naming ]; then
+      set -- "$@" --checks="-*,readability-identifier-naming" \
+        --header-filter="^.*/(core|units|net|view|server|launcher|platform|tests|fuzz|bench)/.*\.h$"
+    fi
+    file=$1 from=$3 key=$4
+    shift 4
+    clang-tidy -p "$from" --quiet "$@" "$file" 2>/dev/null && touch "$0/$key"' "$cache"
+}
+
+# compiled_in BUILD: the tree's sources that BUILD's compile commands compile, relative to
+# the tree's top, a line each.
+compiled_in() {
+  sed -n 's|^ *"file": "'"$PWD"'/\(.*\)",\{0,1\}$|\1|p' "$1/compile_commands.json" | sort -u
 }
 
 # The bit-exact motion and shot tests, built for x86-64-v3 (preset v3); skipped where this
@@ -61,13 +85,15 @@ run_exact_motion() {
     grep -qw "$flag" /proc/cpuinfo ||
       skip_stage "this CPU has no $flag, so x86-64-v3 code cannot run here"
   done
-  build-v3/tests/units/units_tests --gtest_brief=1
+  "$(preset_build_dir v3)/tests/units/units_tests" --gtest_brief=1
 }
 
 # The whole client and server under ThreadSanitizer (preset tsan), on a virtual display of
 # their own.
 run_client_under_tsan() {
-  tests/hostile/tsan_client_run.sh build-tsan/quorvale build-tsan/quorvale-server 30
+  local build
+  build=$(preset_build_dir tsan)
+  tests/hostile/tsan_client_run.sh "$build/quorvale" "$build/quorvale-server" 30
 }
 
 # Builds the Debian package and checks it, then installs it, plays from it and purges it.

@@ -1,5 +1,13 @@
 # Shared by the scripts: packages, the build, a virtual display, stage timing.
 
+# The tree's top, whatever folder the script that sources this runs in.
+tree_top=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+
+# The port the game connects to, as the program declares it.
+game_port() {
+  sed -n 's/^constexpr uint16_t game_port = \([0-9]*\);$/\1/p' "$tree_top/net/snapshot_format.h"
+}
+
 # The release this runs on (bookworm, trixie, ...), from /etc/os-release.
 release_codename() {
   local VERSION_CODENAME=""
@@ -35,6 +43,10 @@ ensure_packages() {
     "${missing[@]}" >/dev/null
 }
 
+# preset_build_dir PRESET: the build folder that CMakePresets.json declares for the
+# configure preset, relative to the tree's top (the scripts run from there).
+preset_build_dir() { cmake -P "$tree_top/cmake/preset_build_dir.cmake" "$1"; }
+
 # build_preset NAME: configures and builds with the configure and build presets of that
 # name (CMakePresets.json: each build folder's options are declared there, once).
 build_preset() {
@@ -42,7 +54,7 @@ build_preset() {
   cmake --build --preset "$1"
 }
 
-# Builds just the two programs into build/, for playing.
+# Builds just the two programs (preset play), for playing.
 build_programs() { build_preset play; }
 
 # Runs a command with a loopback network of its own where the system allows it (root), so
@@ -53,6 +65,19 @@ in_private_network() {
   else
     "$@"
   fi
+}
+
+# wait_until SECONDS INTERVAL COMMAND...: runs COMMAND, then again every INTERVAL seconds,
+# until it succeeds (status 0) or SECONDS (whole) have passed since the first run; then
+# returns 1, and the caller says what never came: `wait_until 10 0.1 ready || fail "..."`.
+wait_until() {
+  local seconds=$1 interval=$2 deadline
+  shift 2
+  deadline=$((${EPOCHREALTIME/[.,]/} + seconds * 1000000))
+  until "$@"; do
+    [ "${EPOCHREALTIME/[.,]/}" -lt "$deadline" ] || return 1
+    sleep "$interval"
+  done
 }
 
 # Starts Xvfb on a free display and exports DISPLAY; stop_display ends it. -noreset: a
@@ -66,18 +91,31 @@ start_display() {
     Xvfb ":$n" -screen 0 800x600x24 -nolisten tcp -noreset >/dev/null 2>&1 &
     xvfb_pid=$!
     export DISPLAY=":$n"
-    local tries
-    for tries in $(seq 50); do
-      xdpyinfo >/dev/null 2>&1 && return 0
-      [ -e "/tmp/.X11-unix/X$n" ] && return 0
-      sleep 0.1
-    done
+    wait_until 5 0.1 display_answers "$n" && return 0
     # Gone already when another server took the display first.
     kill "$xvfb_pid" 2>/dev/null || true
   done
   echo "Could not start a virtual X server (Xvfb)" >&2
   return 1
 }
+
+# display_answers N: the X server of display :N takes connections, or has made its socket.
+display_answers() { xdpyinfo -display ":$1" >/dev/null 2>&1 || [ -e "/tmp/.X11-unix/X$1" ]; }
+
+# units_arrived N OUTPUT: the client's output names at least N units added.
+units_arrived() {
+  local count
+  count=$(grep -cs 'New entity added!' "$2") || true
+  [ "${count:-0}" -ge "$1" ]
+}
+
+# process_ended PID: no process has that id any more.
+process_ended() { ! kill -0 "$1" 2>/dev/null; }
+
+# said_or_ended PATTERN FILE PID: FILE, a program's output, holds PATTERN (grep), or the
+# program, process PID, has ended: what a wait for a program's line stops at, so that one
+# that died is not waited for to the deadline.
+said_or_ended() { grep -qs "$1" "$2" || process_ended "$3"; }
 
 # end_child PID: ends a child of this shell and reaps it; an empty PID, or a child already
 # ended, is no failure. For clean-up traps, where errexit holds.
@@ -97,15 +135,15 @@ stop_display() {
 # first window and replaces it while it sets up the screen, so the title alone can name a
 # window about to go; the client prints "Main game has begun!" once its screen is made.
 client_window() {
-  local output=$1 tries window
-  for tries in $(seq $((${2:-60} * 10))); do
-    if grep -qx 'Main game has begun!' "$output" 2>/dev/null; then
-      window=$(xdotool search --name '^Quorvale$' 2>/dev/null | head -n 1)
-      [ -n "$window" ] && echo "$window" && return 0
-    fi
-    sleep 0.1
-  done
-  return 1
+  wait_until "${2:-60}" 0.1 client_window_now "$1"
+}
+
+# client_window_now OUTPUT: client_window's one look.
+client_window_now() {
+  local window
+  grep -qx 'Main game has begun!' "$1" 2>/dev/null || return 1
+  window=$(xdotool search --name '^Quorvale$' 2>/dev/null | head -n 1)
+  [ -n "$window" ] && echo "$window"
 }
 
 # window_screenshot WINDOW FILE: import waits for a click on the screen when the window is
@@ -210,12 +248,23 @@ in_background() {
   background_logs+=("$log")
 }
 
-# Waits for the oldest background stage, prints its output, records the time it ran.
+# wait_background [NAME]: waits for the background stage NAME, or the oldest, prints its
+# output, records the time it ran.
 wait_background() {
-  local status=0 pid=${background_pids[0]} name=${background_names[0]} log=${background_logs[0]}
-  background_pids=("${background_pids[@]:1}")
-  background_names=("${background_names[@]:1}")
-  background_logs=("${background_logs[@]:1}")
+  local i=0 status=0 pid name log
+  if [ $# -gt 0 ]; then
+    while [ $i -lt ${#background_names[@]} ] && [ "${background_names[$i]}" != "$1" ]; do
+      i=$((i + 1))
+    done
+    if [ $i -eq ${#background_names[@]} ]; then
+      echo "wait_background: no stage \"$1\" runs in the background" >&2
+      return 1
+    fi
+  fi
+  pid=${background_pids[$i]} name=${background_names[$i]} log=${background_logs[$i]}
+  background_pids=("${background_pids[@]:0:i}" "${background_pids[@]:i+1}")
+  background_names=("${background_names[@]:0:i}" "${background_names[@]:i+1}")
+  background_logs=("${background_logs[@]:0:i}" "${background_logs[@]:i+1}")
   wait "$pid" || status=$?
   echo "== $name (finished)"
   cat "$log"

@@ -30,28 +30,23 @@ same_lines() {
 # quorvale-server in the process it is started as (Wine and qemu both run the program so),
 # serving 6 units and recording into OUT/recorded.rec. Fails unless it says "serving on"
 # within 60 s, this machine's client gets the 6 units, and SIGNAL ends the server within
-# 10 s with status 0 and its recording whole. Port 21000 must be free: run it in a network
+# 10 s with status 0 and its recording whole. The game's port must be free: run it in a network
 # of its own (in_private_network).
 other_server_serves_client() {
   local out=$1 name=$2 signal=$3 server client units status=0 size
   shift 3
   "$@" >"$out/server.log" 2>&1 &
   server=$!
-  for _ in $(seq 600); do grep -qs "serving on" "$out/server.log" && break; sleep 0.1; done
-  grep -q "serving on" "$out/server.log" ||
+  wait_until 60 0.1 grep -qs "serving on" "$out/server.log" ||
     { echo "$name was not serving within 60 s: $(cat "$out/server.log")"; return 1; }
-  SDL_VIDEODRIVER=dummy build/quorvale >"$out/client.log" 2>&1 &
+  SDL_VIDEODRIVER=dummy "$(preset_build_dir default)/quorvale" >"$out/client.log" 2>&1 &
   client=$!
-  for _ in $(seq 300); do
-    [ "$(grep -c "New entity added!" "$out/client.log")" -ge 6 ] && break
-    sleep 0.1
-  done
+  wait_until 30 0.1 units_arrived 6 "$out/client.log" || true
   kill -TERM "$client"
   wait "$client"
   units=$(grep -c "New entity added!" "$out/client.log") || [ $? -eq 1 ]
   kill "-$signal" "$server"
-  for _ in $(seq 100); do kill -0 "$server" 2>/dev/null || break; sleep 0.1; done
-  if kill -0 "$server" 2>/dev/null; then
+  if ! wait_until 10 0.1 process_ended "$server"; then
     kill -KILL "$server"
     echo "SIG$signal did not end $name within 10 s"
     return 1

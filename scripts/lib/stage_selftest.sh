@@ -10,6 +10,8 @@
 # true. scripts/test runs it first, on its own, before any stage.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
+# For wait_until: the machinery under test is sourced afresh in each check's own bash.
+source scripts/lib/common.sh
 
 work=$(mktemp -d)
 # A lingering stage's process, should a check fail, is ended here.
@@ -114,6 +116,12 @@ check "a background stage whose first command fails" nonzero '
   wait_background
   echo "REACHED past the wait"' \
   'FAILED stage: First fails, behind' 'passed to its end' '!REACHED'
+check "a background stage waited for by name, not the oldest" nonzero '
+  in_background "Passes, behind" passes
+  in_background "First fails, behind" fails_first
+  wait_background "First fails, behind"
+  echo "REACHED past the wait"' \
+  'FAILED stage: First fails, behind' '!Passes, behind (finished)' '!REACHED'
 check "a background stage found failed by wait_all_background" nonzero '
   in_background "Passes, behind" passes
   in_background "First fails, behind" fails_first
@@ -123,7 +131,7 @@ check "a background stage found failed by wait_all_background" nonzero '
 # shellcheck disable=SC2016  # expanded in the run, not here
 check "a background stage still running when the run fails" nonzero '
   in_background "Lingers" lingers "$work/lingering"
-  for _ in $(seq 100); do [ -s "$work/lingering" ] && break; sleep 0.01; done
+  wait_until 1 0.01 test -s "$work/lingering" || true
   stage "First fails" fails_first' \
   'FAILED stage: First fails' '!REACHED'
 # Its processes end with the run.
@@ -139,18 +147,20 @@ running() {
   read -r _ _ state _ <"/proc/$pid/stat" || return 1
   [ "$state" != Z ]
 }
+ended() { ! running "$1"; }
+runs_sleep() { [ "$(cat "/proc/$1/comm")" = sleep ]; }
 # The look is proven on a process that runs.
 sleep 30 &
 sleeper=$!
 # Until it is sleep: a signal to the shell forked for it would run this script's trap there.
-for _ in $(seq 100); do [ "$(cat "/proc/$sleeper/comm")" = sleep ] && break; sleep 0.01; done
+wait_until 1 0.01 runs_sleep "$sleeper" || true
 if ! running "$sleeper"; then
   echo "stage self-test: FAILED: a running process was not seen running" >&2
   failures=$((failures + 1))
 fi
 kill "$sleeper"
 wait "$sleeper" || true
-for _ in $(seq 100); do running "$(cat "$work/lingering")" || break; sleep 0.01; done
+wait_until 1 0.01 ended "$(cat "$work/lingering")" || true
 if running "$(cat "$work/lingering")"; then
   echo "stage self-test: FAILED: a background stage's process outlived the run that failed" >&2
   failures=$((failures + 1))

@@ -1,10 +1,9 @@
-# The Windows build and its package: the programs cross-built into build-windows/, laid out
+# The Windows build and its package: the programs cross-built (preset windows), laid out
 # as the zip holds them, checked for what they import, zipped, and wrapped in an installer.
 # Sourced after common.sh; `package_windows` is what `scripts/package windows` runs.
 
 source scripts/lib/windows_deps.sh
 
-windows_build_dir=build-windows
 windows_packaging=packaging/windows
 # googletest: the preset configures the suites too (built only when asked for).
 windows_packages=(cmake make zip nsis binutils-mingw-w64-x86-64 python3 googletest)
@@ -12,16 +11,18 @@ windows_packages=(cmake make zip nsis binutils-mingw-w64-x86-64 python3 googlete
 windows_version() { sed -n 's/^project(quorvale VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt; }
 windows_package_name() { echo "quorvale-$(windows_version)-windows-x64"; }
 
-# windows_build PRESET: configures build-windows/ with the configure preset windows (the
+# windows_build PRESET: configures the configure preset windows (the
 # cross compiler, against the dependency prefix) and builds with the build preset PRESET:
 # windows (everything, the suites too) or windows-programs. Quiet unless it fails.
 windows_build() {
-  local deps log=$windows_build_dir.log
+  local deps build log
+  build=$(preset_build_dir windows)
+  log=$build.log
   deps=$(windows_deps_prefix)
   # A tree configured against another prefix would keep linking that prefix's libraries,
   # which pkg-config found once and CMake keeps in its cache.
-  if ! grep -qsx "QUORVALE_WINDOWS_DEPS:PATH=$deps" "$windows_build_dir/CMakeCache.txt"; then
-    rm -f "$windows_build_dir/CMakeCache.txt"
+  if ! grep -qsx "QUORVALE_WINDOWS_DEPS:PATH=$deps" "$build/CMakeCache.txt"; then
+    rm -f "$build/CMakeCache.txt"
   fi
   if ! { QUORVALE_WINDOWS_DEPS=$deps cmake --preset windows &&
     cmake --build --preset "$1"; } >"$log" 2>&1; then
@@ -35,13 +36,14 @@ windows_build() {
 # windows_stage FOLDER DEPS: lays out what the zip holds in FOLDER (made afresh), with the
 # libraries and licences of the dependency prefix DEPS.
 windows_stage() {
-  local stage=$1 deps=$2 program
+  local stage=$1 deps=$2 program build
+  build=$(preset_build_dir windows)
   rm -rf "$stage"
   mkdir -p "$stage/gfx" "$stage/licences"
   # The programs at the top of the folder: the launcher quorvale.exe, the file a player
   # picks, then the game and the server.
   for program in quorvale.exe quorvale-game.exe quorvale-server.exe; do
-    x86_64-w64-mingw32-strip -o "$stage/$program" "$windows_build_dir/$program"
+    x86_64-w64-mingw32-strip -o "$stage/$program" "$build/$program"
   done
   cp "$deps/bin/SDL.dll" "$stage/"
   cp gfx/*.png "$stage/gfx/"
@@ -104,7 +106,7 @@ package_windows() {
   windows_build windows-programs
   local name stage deps
   name=$(windows_package_name)
-  stage=$windows_build_dir/package/$name
+  stage=$(preset_build_dir windows)/package/$name
   deps=$(windows_deps_prefix)
   windows_stage "$stage" "$deps"
   windows_check_imports "$stage"
@@ -113,7 +115,7 @@ package_windows() {
   (cd "$stage/.." && zip -qr9 "$OLDPWD/dist/$name.zip" "$name")
   windows_uninstall_list "$stage" >"$stage/../uninstall_files.nsh"
   cp "$windows_packaging/quorvale.ico" "$stage/../"
-  makensis -V2 -DVERSION="$(windows_version)" -DSTAGE="$PWD/$stage" \
+  makensis -V2 -DPRODUCT="$PWD/$(preset_build_dir windows)/product.nsh" -DSTAGE="$PWD/$stage" \
     -DOUTFILE="$PWD/dist/$name-setup.exe" "$windows_packaging/installer.nsi" >/dev/null || {
     echo "Windows package: makensis failed" >&2
     return 1

@@ -2,21 +2,21 @@
 # Wine prefix of their own. Sourced after common.sh; `run_windows_suites` is the entry point.
 
 source scripts/lib/windows_package.sh
+source scripts/lib/wine.sh
 
 windows_suites_packages=(wine wine64 googletest)
 windows_suites_prefix=${XDG_CACHE_HOME:-$HOME/.cache}/quorvale/wine-suites
 
-# Wine as the suites use it: their own prefix, no debug output, and never a dialog: Mono
-# and Gecko are never offered, and a crash prints its backtrace instead of showing it.
-# The prefix is made on first use. `command wine`: windows_tests.sh has a wine of its own.
+# Wine as the suites use it: a prefix of their own, made on first use, where a crash prints
+# its backtrace instead of showing it.
 windows_suites_wine() {
-  export WINEPREFIX=$windows_suites_prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+  wine_environment "$windows_suites_prefix"
   [ -f "$WINEPREFIX/.made" ] && return 0
   rm -rf "$WINEPREFIX"
   mkdir -p "$WINEPREFIX"
   {
-    command wine wineboot -i &&
-      command wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f &&
+    "$wine_program" wineboot -i &&
+      "$wine_program" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f &&
       wineserver -w
   } >/dev/null 2>&1 || {
     echo "Windows suites: could not make the Wine prefix $WINEPREFIX" >&2
@@ -25,18 +25,18 @@ windows_suites_wine() {
   touch "$WINEPREFIX/.made"
 }
 
-# Builds build-windows/ with the suites and runs them all under Wine (test preset windows:
+# Builds the preset windows with the suites and runs them all under Wine (test preset windows:
 # one at a time, for one prefix and the tests' fixed ports, each within 120 s, so that one
 # waiting on something that never comes, a window say, fails rather than holding the run).
 # Prints one line: the counts and both times; on a failure, the failed tests too, and the
-# whole output stays in build-windows/suites.log.
+# whole output stays in suites.log in its build folder.
 run_windows_suites() (
   local start=$SECONDS build_seconds log status=0 failed="" total=""
   ensure_packages "${windows_suites_packages[@]}"
   windows_build windows
   build_seconds=$((SECONDS - start))
   windows_suites_wine
-  log=$windows_build_dir/suites.log
+  log=$(preset_build_dir windows)/suites.log
   # No display: a window that Wine could open there would wait for a click.
   unset DISPLAY WAYLAND_DISPLAY
   # One Wine server for the whole run rather than one started for each test, ended with it,
@@ -45,7 +45,7 @@ run_windows_suites() (
   # One already serving the prefix (left by a run interrupted) fails to start: that one serves.
   wineserver -p </dev/null >/dev/null 2>&1 || true
   trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
-  command wine wineboot </dev/null >/dev/null 2>&1
+  "$wine_program" wineboot </dev/null >/dev/null 2>&1
   ctest --preset windows >"$log" 2>&1 || status=$?
   read -r failed total < <(sed -n \
     's/^[0-9]*% tests passed, \([0-9]*\) tests failed out of \([0-9]*\)$/\1 \2/p' "$log") || true

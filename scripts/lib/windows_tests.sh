@@ -7,18 +7,16 @@
 
 windows_test_packages=(wine wine64 unzip xvfb xdotool imagemagick iproute2)
 
-# Wine with a prefix of the stage's own, no debug output and no dialog: Mono and Gecko
-# are never offered.
+source scripts/lib/wine.sh
+
+# Wine with a prefix of the stage's own, made afresh.
 windows_wine_setup() {
-  export WINEPREFIX=$1 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-  wine_program=$(type -P wine || echo /usr/lib/wine/wine64)
+  wine_environment "$1"
   rm -rf "$WINEPREFIX"
   mkdir -p "$WINEPREFIX"
   "$wine_program" wineboot -i >/dev/null 2>&1
   wineserver -w
 }
-
-wine() { "$wine_program" "$@"; }
 
 source scripts/lib/other_builds.sh
 
@@ -51,7 +49,8 @@ windows_game_end_to_end() {
   printf '#!/bin/bash\nset -o pipefail\ncd "%s" && "%s" quorvale-game.exe 2>&1 | sed -u "s/\\r$//"\n' \
     "$game" "$wine_program" >"$launcher"
   chmod +x "$launcher"
-  tests/view/end_to_end.sh "$launcher" build/tests/view/snapshot_test_server "$out/end-to-end"
+  tests/view/end_to_end.sh "$launcher" "$(preset_build_dir default)/tests/view/snapshot_test_server" \
+    "$out/end-to-end"
 }
 
 # windows_click_plays FOLDER OUT PROGRAM ARGUMENT...: what a player's click starts, PROGRAM in
@@ -62,45 +61,48 @@ windows_click_plays() {
   shift 2
   # As in windows_game_end_to_end: the programs' sockets in the private network, not here.
   wineserver -w
-  in_private_network bash -c '
-    set -euo pipefail
-    folder=$1 out=$2 wine=$3
-    shift 3
-    # Wine runs a program in a process of its own whose command line is the Windows one: a
-    # server is found by its first word. (This script names the program in a later word.)
-    servers() {
-      local line
-      for line in /proc/[0-9]*/cmdline; do
-        tr "\0" "\n" 2>/dev/null <"$line" | head -n 1 | grep -qi "quorvale-server\.exe$" &&
-          echo "${line//[!0-9]/}"
-      done
-      true
-    }
-    clicked=$(date +%s%N)
-    (cd "$folder" && exec "$wine" "$@") >"$out/click.log" 2>&1 &
-    game=$!
-    for _ in $(seq 600); do
-      grep -q "New entity added!" "$out/click.log" && break
-      kill -0 "$game" 2>/dev/null || break
-      sleep 0.05
-    done
-    if ! grep -q "New entity added!" "$out/click.log"; then
-      tr -d "\r" <"$out/click.log"
-      echo "$*: no unit arrived within 30 s"
-      exit 1
-    fi
-    first_unit=$((($(date +%s%N) - clicked) / 1000000))
-    [ -n "$(servers)" ] || { echo "$*: no quorvale-server.exe runs while the game plays"; exit 1; }
-    window=$(xdotool search --name "^Quorvale$" | head -n 1)
-    xdotool windowfocus --sync "$window" 2>/dev/null || true
-    xdotool mousemove --window "$window" 320 240 key Escape
-    for _ in $(seq 100); do kill -0 "$game" 2>/dev/null || break; sleep 0.1; done
-    if kill -0 "$game" 2>/dev/null; then echo "$*: the game did not end on Escape"; exit 1; fi
-    for _ in $(seq 20); do [ -z "$(servers)" ] && break; sleep 0.1; done
-    [ -z "$(servers)" ] || { echo "$*: quorvale-server.exe outlived the game by 2 s"; exit 1; }
-    echo "$*: the first unit $first_unit ms after the click; after Escape no server is left"
-  ' bash "$folder" "$out" "$wine_program" "$@"
+  in_private_network bash -euo pipefail -c 'source scripts/lib/common.sh
+    source scripts/lib/windows_tests.sh
+    windows_click_plays_here "$@"' bash "$folder" "$out" "$wine_program" "$@"
 }
+
+# windows_click_plays_here FOLDER OUT WINE PROGRAM ARGUMENT...: windows_click_plays' run,
+# inside its network.
+windows_click_plays_here() {
+  local folder=$1 out=$2 wine_program=$3 clicked game first_unit window
+  shift 3
+  clicked=$(date +%s%N)
+  (cd "$folder" && exec "$wine_program" "$@") >"$out/click.log" 2>&1 &
+  game=$!
+  wait_until 30 0.05 said_or_ended "New entity added!" "$out/click.log" "$game" || true
+  if ! grep -q "New entity added!" "$out/click.log"; then
+    tr -d "\r" <"$out/click.log"
+    echo "$*: no unit arrived within 30 s"
+    return 1
+  fi
+  first_unit=$((($(date +%s%N) - clicked) / 1000000))
+  [ -n "$(windows_servers)" ] || { echo "$*: no quorvale-server.exe runs while the game plays"; return 1; }
+  window=$(xdotool search --name "^Quorvale$" | head -n 1)
+  xdotool windowfocus --sync "$window" 2>/dev/null || true
+  xdotool mousemove --window "$window" 320 240 key Escape
+  wait_until 10 0.1 process_ended "$game" || { echo "$*: the game did not end on Escape"; return 1; }
+  wait_until 2 0.1 no_windows_server || { echo "$*: quorvale-server.exe outlived the game by 2 s"; return 1; }
+  echo "$*: the first unit $first_unit ms after the click; after Escape no server is left"
+}
+
+# The running quorvale-server.exe processes, a pid a line. Wine runs a program in a process
+# of its own whose command line is the Windows one: a server is found by its first word
+# (a script that names the program does so in a later word).
+windows_servers() {
+  local line
+  for line in /proc/[0-9]*/cmdline; do
+    if tr "\0" "\n" 2>/dev/null <"$line" | head -n 1 | grep -qi "quorvale-server\.exe$"; then
+      echo "${line//[!0-9]/}"
+    fi
+  done
+}
+
+no_windows_server() { [ -z "$(windows_servers)" ]; }
 
 # The working folder, target and arguments of a shortcut (.lnk), a line each, read as
 # Windows' shell reads the file.
@@ -111,7 +113,7 @@ windows_shortcut() { python3 scripts/lib/windows_shortcut.py "$1"; }
 # status 0 and its recording whole.
 windows_server_serves_linux_client() {
   local game=$1 out=$2
-  (cd "$game" && wine quorvale-server.exe --help) | tr -d '\r' >"$out/server-help.txt"
+  (cd "$game" && "$wine_program" quorvale-server.exe --help) | tr -d '\r' >"$out/server-help.txt"
   grep -q -- '--record FILE' "$out/server-help.txt" || {
     echo "quorvale-server.exe --help: $(cat "$out/server-help.txt")"
     return 1
@@ -137,7 +139,7 @@ windows_installer_round_trip() {
       sort) >"$out/files-$1.txt"
     local hive
     for hive in HKLM HKCU; do
-      wine reg export "$hive" "Z:$out/registry-$1-$hive.reg" /y >/dev/null 2>&1
+      "$wine_program" reg export "$hive" "Z:$out/registry-$1-$hive.reg" /y >/dev/null 2>&1
     done
     wineserver -w
     # Wine writes its display driver's state anew at every start, under a new name, and the
@@ -149,7 +151,7 @@ windows_installer_round_trip() {
   }
   snapshot before
   # The default folder: /D= takes no quotes, and Wine quotes an argument with spaces.
-  wine "$setup" /S
+  "$wine_program" "$setup" /S
   wineserver -w
   local installed=$drive/Program\ Files/Quorvale
   for file in quorvale.exe quorvale-game.exe quorvale-server.exe SDL.dll gfx/map1.png README.txt uninstall.exe; do
@@ -164,15 +166,15 @@ windows_installer_round_trip() {
   arguments=$(sed -n 3p <<<"$link")
   [ -n "$target" ] || { echo "the Start-menu shortcut names no program"; return 1; }
   read -ra arguments <<<"$arguments"
-  windows_click_plays "$(wine winepath -u "${start_in:-${target%\\*}}" | tr -d '\r')" "$out" \
+  windows_click_plays "$("$wine_program" winepath -u "${start_in:-${target%\\*}}" | tr -d '\r')" "$out" \
     "$target" "${arguments[@]}"
-  wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Quorvale' /v UninstallString \
+  "$wine_program" reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Quorvale' /v UninstallString \
     2>/dev/null | grep -q uninstall.exe || { echo "no uninstaller registered"; return 1; }
-  wine "$installed/uninstall.exe" /S
+  "$wine_program" "$installed/uninstall.exe" /S
   wineserver -w
   # The uninstaller runs from a copy of itself in the user's Temp, which Windows deletes at
   # the next restart, as it was asked to.
-  wine wineboot -r
+  "$wine_program" wineboot -r
   wineserver -w
   snapshot after
   diff "$out/files-before.txt" "$out/files-after.txt" >"$out/files.diff" ||
@@ -188,8 +190,7 @@ windows_installer_round_trip() {
 windows_archives_missing() {
   local folder name missing=()
   folder=$(windows_deps_third_party)
-  for name in "$windows_deps_sdl_archive" "$windows_deps_sdl_image_archive" \
-    "$windows_deps_sdl_gfx_archive"; do
+  for name in $(windows_deps_upstream_archives); do
     [ -f "$folder/$name" ] || missing+=("$name")
   done
   [ ${#missing[@]} -eq 0 ] && return 1
@@ -212,17 +213,19 @@ run_windows_stage() {
   (
     out=$(mktemp -d)
     name=$(windows_package_name)
+    linux=$(preset_build_dir default)
+    windows=$(preset_build_dir windows)
     # errexit holds in this trap: nothing here may fail.
     trap 'stop_display; wineserver -k >/dev/null 2>&1 || true; rm -rf "$out"' EXIT
     start_display
     (cd "$out" && unzip -q "$OLDPWD/dist/$name.zip")
     windows_wine_setup "$out/wine"
     # Every heading x speed and the shot grid: 72,360 steps and more.
-    windows_same_output "exact results" 70000 build/tests/units/exact_table \
-      "$windows_build_dir/tests/units/exact_table.exe" "$out"
+    windows_same_output "exact results" 70000 "$linux/tests/units/exact_table" \
+      "$windows/tests/units/exact_table.exe" "$out"
     # Nine pictures x 360 headings, a line each and one a pixel.
-    windows_same_output "turned pictures" 3000000 build/tests/units/turned_pictures \
-      "$windows_build_dir/tests/units/turned_pictures.exe" "$out"
+    windows_same_output "turned pictures" 3000000 "$linux/tests/units/turned_pictures" \
+      "$windows/tests/units/turned_pictures.exe" "$out"
     windows_game_end_to_end "$out/$name" "$out"
     windows_click_plays "$out/$name" "$out" quorvale.exe
     windows_server_serves_linux_client "$out/$name" "$out"

@@ -12,7 +12,7 @@ namespace test_support {
 
 namespace {
 
-using clock_type = std::chrono::steady_clock;
+using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
 // Text the client never prints, so waiting for it only collects output.
@@ -43,8 +43,8 @@ void collect_output(ChildProcess& client, milliseconds time) {
 bool keeps_drawing(ChildProcess& client, long frames, milliseconds deadline) {
   const long start = main_thread_waits(client.pid());
   if (start < 0) return false;
-  const auto end = clock_type::now() + deadline;
-  while (clock_type::now() < end) {
+  const auto end = Clock::now() + deadline;
+  while (Clock::now() < end) {
     collect_output(client, milliseconds(20));
     const long now = main_thread_waits(client.pid());
     if (now < 0) return false;
@@ -54,9 +54,9 @@ bool keeps_drawing(ChildProcess& client, long frames, milliseconds deadline) {
 }
 
 bool shows_markers(ChildProcess& client, std::size_t count, milliseconds deadline) {
-  const auto end = clock_type::now() + deadline;
+  const auto end = Clock::now() + deadline;
   while (markers_in(client.out()) < count) {
-    if (clock_type::now() >= end || main_thread_waits(client.pid()) < 0) return false;
+    if (Clock::now() >= end || main_thread_waits(client.pid()) < 0) return false;
     collect_output(client, milliseconds(20));
   }
   return true;

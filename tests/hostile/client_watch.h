@@ -17,11 +17,12 @@
 
 #include "child_process.h"
 #include "client_output.h"
+#include "net/snapshot_format.h"
 
 namespace test_support {
 
 // The port the client connects to, where the tests' server listens.
-constexpr uint16_t client_port = 21000;
+constexpr uint16_t client_port = game_port;
 
 // The voluntary context switches of the process's main thread so far, or -1 once the
 // process is gone.

@@ -51,11 +51,7 @@ start_display
   >"$work/server.out" 2>"$work/server.err" &
 server_pid=$!
 # Ours, listening: another program on the port would leave it refused and ended.
-for _ in $(seq 100); do
-  grep -q 'serving on' "$work/server.err" && break
-  kill -0 "$server_pid" 2>/dev/null || break
-  sleep 0.1
-done
+wait_until 10 0.1 said_or_ended 'serving on' "$work/server.err" "$server_pid" || true
 grep -q 'serving on' "$work/server.err" || fail "quorvale-server was not serving within 10 s"
 "$client" >"$work/client.out" 2>"$work/client.err" &
 client_pid=$!
@@ -91,17 +87,10 @@ done
 xdotool keydown Escape
 sleep 0.5
 xdotool keyup Escape
-status=""
-for _ in $(seq 300); do
-  if ! kill -0 "$client_pid" 2>/dev/null; then
-    status=0
-    wait "$client_pid" || status=$?
-    client_pid=""
-    break
-  fi
-  sleep 0.1
-done
-[ -n "$status" ] || fail "the client did not end within 30 s of Escape"
+wait_until 30 0.1 process_ended "$client_pid" || fail "the client did not end within 30 s of Escape"
+status=0
+wait "$client_pid" || status=$?
+client_pid=""
 kill -0 "$server_pid" 2>/dev/null || fail "quorvale-server ended before the client"
 kill "$server_pid"
 server_status=0

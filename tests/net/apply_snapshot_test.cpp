@@ -46,12 +46,12 @@ Unit& listed(int16_t id) {
 using ApplySnapshot = GameTest;
 
 TEST_F(ApplySnapshot, JumpIsReportedOnlyBeyondTwiceTheOldSpeed) {
-  struct jump {
+  struct Jump {
     const char* what;
     UnitRecord before, after;
     bool reported;
   };
-  const jump jumps[] = {
+  const Jump jumps[] = {
       {"root 117 truncates to 10, not above 10", record(1, 1, 0, 0, 0, 5), record(1, 1, 6, 9, 0, 5),
        false},
       {"root 128 truncates to 11, above 10", record(1, 1, 0, 0, 0, 5), record(1, 1, 8, 8, 0, 5),
@@ -67,7 +67,7 @@ TEST_F(ApplySnapshot, JumpIsReportedOnlyBeyondTwiceTheOldSpeed) {
       {"old speed 1 allows 2, not 30", record(1, 1, 0, 0, 0, 1), record(1, 1, 30, 0, 0, 20), true},
       {"old speed 20 allows 40", record(1, 1, 0, 0, 0, 20), record(1, 1, 30, 0, 0, 1), false},
   };
-  for (const jump& j : jumps) {
+  for (const Jump& j : jumps) {
     world.clear();
     EXPECT_EQ(apply({j.before}), added) << j.what;
     EXPECT_EQ(apply({j.after}), j.reported ? reported : "") << j.what;

@@ -23,12 +23,12 @@ const float nan_value = std::numeric_limits<float>::quiet_NaN();
 const float infinity = std::numeric_limits<float>::infinity();
 
 // A hostile position and the whole-pixel position a unit there is drawn at.
-struct hostile_position {
+struct HostilePosition {
   float value;
   int16_t pixel;
 };
 
-const hostile_position positions[] = {
+const HostilePosition positions[] = {
     {nan_value, 0},
     {-nan_value, 0},
     {infinity, INT16_MAX},
@@ -126,13 +126,13 @@ TEST_F(HostileValues, ExtremeRecordsAreTakenAsTheyComeAndStepped) {
 }
 
 TEST_F(HostileValues, JumpCheckHasADefinedOutcomeBeyondThe32BitRange) {
-  struct jump {
+  struct Jump {
     const char* what;
     float from, to;
     int16_t speed;
     bool reported;
   };
-  const jump jumps[] = {
+  const Jump jumps[] = {
       {"NaN to NaN is no move", nan_value, nan_value, 0, false},
       {"NaN counts as 0", nan_value, 100.0f, 0, true},
       {"infinity to infinity is no move", infinity, infinity, 0, false},
@@ -141,7 +141,7 @@ TEST_F(HostileValues, JumpCheckHasADefinedOutcomeBeyondThe32BitRange) {
       {"both beyond the 32-bit range, at the same end", 3e9f, 1e30f, 0, false},
       {"a 65534-pixel jump at the fastest speed", -32767.0f, 32767.0f, INT16_MAX, false},
   };
-  for (const jump& j : jumps) {
+  for (const Jump& j : jumps) {
     world.clear();
     const UnitRecord before[] = {record(1, commander, j.from, 0, 0, j.speed)};
     const UnitRecord after[] = {record(1, commander, j.to, 0, 0, j.speed)};

@@ -2,11 +2,11 @@
  * The connection tests' peers on 127.0.0.1, and the client under test.
  *
  * The peer is the kit's ListeningPeer: the test accepts and writes on it by hand, so the
- * client reads from a real peer. pending_connect_target is an address whose connect
+ * client reads from a real peer. PendingConnectTarget is an address whose connect
  * neither succeeds nor fails, as Linux gives it (Windows refuses a connect to a full
  * queue). Sequenced messages let a reader tell a whole message from a torn or misframed
  * one. Every wait here has a deadline and returns what it saw, so a fault fails a test
- * rather than hanging it. running_client owns an io_service, a tcp_client on it and the
+ * rather than hanging it. RunningClient owns an io_service, a tcp_client on it and the
  * network thread, and stops them however the test ended.
  */
 #pragma once
@@ -17,6 +17,7 @@
 #include <deque>
 #include <iterator>
 #include <memory>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -31,21 +32,22 @@ using std::chrono::milliseconds;
 using test_support::ClosedPort;
 using test_support::ListeningPeer;
 using test_support::ListenOptions;
-using clock_type = std::chrono::steady_clock;
+using Clock = std::chrono::steady_clock;
 
 // Long enough for a loaded machine, short enough that a fault fails rather than hangs.
 constexpr milliseconds deadline{5000};
 
 // An endpoint list of the given endpoints, in that order, as resolution would give it.
 inline endpoint_list endpoints_of(const std::vector<boost::asio::ip::tcp::endpoint>& endpoints) {
-  return endpoint_list::create(endpoints.begin(), endpoints.end(), "127.0.0.1", "21000");
+  return endpoint_list::create(endpoints.begin(), endpoints.end(), "127.0.0.1",
+                               std::to_string(game_port));
 }
 
 // A listener nobody accepts from, filled until a connect to it stays pending: its
 // accept queue is full, so the kernel drops further connects and they just wait.
-class pending_connect_target {
+class PendingConnectTarget {
  public:
-  pending_connect_target() {
+  PendingConnectTarget() {
     for (int tries = 0; tries < 16 && !filled; ++tries) {
       fillers.emplace_back(io);
       const auto connected = std::make_shared<bool>(false);
@@ -102,13 +104,13 @@ inline SnapshotMessage sequenced_message(uint32_t sequence) {
 }
 
 // One snapshot as take_snapshot hands it over.
-struct taken_snapshot {
+struct TakenSnapshot {
   int16_t count = 0;
   UnitRecord records[tcp_client::store_size];
 };
 
 // The sequence number of a whole sequenced snapshot; -1 if it is not one whole message.
-inline int64_t sequence_of(const taken_snapshot& taken) {
+inline int64_t sequence_of(const TakenSnapshot& taken) {
   if (taken.count != snapshot_max_records) return -1;
   const uint32_t sequence = static_cast<uint16_t>(taken.records[0].heading) |
                             static_cast<uint32_t>(static_cast<uint16_t>(taken.records[0].speed))
@@ -125,14 +127,14 @@ inline int64_t sequence_of(const taken_snapshot& taken) {
 }
 
 // A tcp_client connecting to `endpoints`, with its network thread running.
-class running_client {
+class RunningClient {
  public:
-  explicit running_client(endpoint_list endpoints)
+  explicit RunningClient(endpoint_list endpoints)
       : client(std::make_unique<tcp_client>(io, std::move(endpoints))),
         network_thread(start_network_thread(io)) {}
 
   // Closes and joins; a thread that ignores the close is stopped so the test can end.
-  ~running_client() {
+  ~RunningClient() {
     client->request_close();
     if (network_thread.joinable() && !ends_within()) {
       io.stop();
@@ -141,10 +143,10 @@ class running_client {
   }
 
   // Polls take_snapshot until it yields one or `timeout` passes.
-  bool take_within(taken_snapshot& out, milliseconds timeout = deadline) {
-    const auto end = clock_type::now() + timeout;
+  bool take_within(TakenSnapshot& out, milliseconds timeout = deadline) {
+    const auto end = Clock::now() + timeout;
     while (!client->take_snapshot(out.records, out.count)) {
-      if (clock_type::now() >= end) return false;
+      if (Clock::now() >= end) return false;
       std::this_thread::sleep_for(milliseconds(1));
     }
     return true;

@@ -8,10 +8,10 @@
 using namespace loopback;
 
 TEST(SnapshotHandoff, QuittingDuringAConnectTriesNoFurtherAddress) {
-  pending_connect_target pending;
+  PendingConnectTarget pending;
   ASSERT_TRUE(pending.filled) << "could not make a connect that stays pending on loopback";
   ListeningPeer second;
-  running_client client(endpoints_of({pending.listener.endpoint(), second.endpoint()}));
+  RunningClient client(endpoints_of({pending.listener.endpoint(), second.endpoint()}));
   client.client->request_close();
   EXPECT_TRUE(client.ends_within()) << "the join would hang at shutdown";
   EXPECT_FALSE(second.connection_waiting()) << "connected to the next address after close";

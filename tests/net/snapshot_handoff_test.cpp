@@ -31,7 +31,7 @@ SnapshotMessage message_of(const std::vector<UnitRecord>& records) {
 }
 
 // Whether a taken snapshot holds exactly these records, every field and every bit.
-::testing::AssertionResult holds(const taken_snapshot& taken,
+::testing::AssertionResult holds(const TakenSnapshot& taken,
                                  const std::vector<UnitRecord>& records) {
   if (taken.count != static_cast<int>(records.size()))
     return ::testing::AssertionFailure()
@@ -48,20 +48,20 @@ SnapshotMessage message_of(const std::vector<UnitRecord>& records) {
 }
 
 // The peer and a client connected to it.
-struct connected_pair {
+struct ConnectedPair {
   ListeningPeer server;
-  running_client client{endpoints_of({server.endpoint()})};
+  RunningClient client{endpoints_of({server.endpoint()})};
   bool connected = server.accept_client(deadline);
 };
 
 }  // namespace
 
 TEST(SnapshotHandoff, MessageArrivingOneByteAtATimeIsTakenOnceWhole) {
-  connected_pair link;
+  ConnectedPair link;
   ASSERT_TRUE(link.connected) << "the client never connected";
   const auto records = numbered_records(5, 40);
   const SnapshotMessage message = message_of(records);
-  taken_snapshot taken;
+  TakenSnapshot taken;
   for (std::size_t i = 0; i < snapshot_message_size; ++i) {
     ASSERT_TRUE(link.server.send(message.bytes + i, 1));
     // Paced so the bytes arrive as separate pieces rather than one segment.
@@ -77,7 +77,7 @@ TEST(SnapshotHandoff, MessageArrivingOneByteAtATimeIsTakenOnceWhole) {
 }
 
 TEST(SnapshotHandoff, TwoMessagesInOneWriteAreReadAsTwoInOrder) {
-  connected_pair link;
+  ConnectedPair link;
   ASSERT_TRUE(link.connected);
   const auto first = numbered_records(3, 1), second = numbered_records(7, 100);
   unsigned char both[2 * snapshot_message_size];
@@ -86,7 +86,7 @@ TEST(SnapshotHandoff, TwoMessagesInOneWriteAreReadAsTwoInOrder) {
   ASSERT_TRUE(link.server.send(both, sizeof both));
 
   // The main thread may catch the first before the second replaces it; never anything else.
-  taken_snapshot taken;
+  TakenSnapshot taken;
   ASSERT_TRUE(link.client.take_within(taken));
   if (holds(taken, first)) {
     ASSERT_TRUE(link.client.take_within(taken));
@@ -98,7 +98,7 @@ TEST(SnapshotHandoff, TwoMessagesInOneWriteAreReadAsTwoInOrder) {
 }
 
 TEST(SnapshotHandoff, OnlyTheNewestOfThreeWaitingMessagesIsTaken) {
-  connected_pair link;
+  ConnectedPair link;
   ASSERT_TRUE(link.connected);
   const auto third = numbered_records(2, 300);
   for (const auto& records : {numbered_records(1, 100), numbered_records(4, 200), third})
@@ -107,7 +107,7 @@ TEST(SnapshotHandoff, OnlyTheNewestOfThreeWaitingMessagesIsTaken) {
   link.server.close_sending();
   ASSERT_TRUE(link.client.ends_within());
 
-  taken_snapshot taken;
+  TakenSnapshot taken;
   ASSERT_TRUE(link.client.client->take_snapshot(taken.records, taken.count));
   EXPECT_TRUE(holds(taken, third));
   EXPECT_FALSE(link.client.client->take_snapshot(taken.records, taken.count))
@@ -115,7 +115,7 @@ TEST(SnapshotHandoff, OnlyTheNewestOfThreeWaitingMessagesIsTaken) {
 }
 
 TEST(SnapshotHandoff, CutShortStreamGivesOneSnapshotThenClosesForGood) {
-  connected_pair link;
+  ConnectedPair link;
   ASSERT_TRUE(link.connected);
   const auto records = numbered_records(63, 1);
   unsigned char stream[1500];
@@ -124,7 +124,7 @@ TEST(SnapshotHandoff, CutShortStreamGivesOneSnapshotThenClosesForGood) {
   ASSERT_TRUE(link.server.send(stream, sizeof stream));
   link.server.close_sending();
 
-  taken_snapshot taken;
+  TakenSnapshot taken;
   ASSERT_TRUE(link.client.take_within(taken));
   EXPECT_TRUE(holds(taken, records));
   EXPECT_TRUE(link.server.client_closed_within(deadline)) << "the client kept its socket open";
@@ -135,23 +135,23 @@ TEST(SnapshotHandoff, CutShortStreamGivesOneSnapshotThenClosesForGood) {
 }
 
 TEST(SnapshotHandoff, CloseWhileWaitingForTheFirstMessageEndsTheThread) {
-  connected_pair link;
+  ConnectedPair link;
   ASSERT_TRUE(link.connected);
   link.client.client->request_close();
   EXPECT_TRUE(link.client.ends_within());
   EXPECT_TRUE(link.server.client_closed_within(deadline));
-  taken_snapshot taken;
+  TakenSnapshot taken;
   EXPECT_FALSE(link.client.client->take_snapshot(taken.records, taken.count));
 }
 
 TEST(SnapshotHandoff, RefusingFirstAddressIsPassedOverForTheSecond) {
   ClosedPort refusing;  // bound, never listening: a connect gets a reset
   ListeningPeer server;
-  running_client client(endpoints_of({refusing.endpoint(), server.endpoint()}));
+  RunningClient client(endpoints_of({refusing.endpoint(), server.endpoint()}));
   ASSERT_TRUE(server.accept_client(deadline)) << "the client did not go on to the second address";
   const auto records = numbered_records(3, 9);
   ASSERT_TRUE(server.send(message_of(records).bytes, snapshot_message_size));
-  taken_snapshot taken;
+  TakenSnapshot taken;
   ASSERT_TRUE(client.take_within(taken));
   EXPECT_TRUE(holds(taken, records));
   server.close_connection();
@@ -160,32 +160,32 @@ TEST(SnapshotHandoff, RefusingFirstAddressIsPassedOverForTheSecond) {
 TEST(SnapshotHandoff, EveryAddressFailingOrNoneEndsTheThreadAlone) {
   ClosedPort refusing;
   for (const endpoint_list& endpoints : {endpoint_list(), endpoints_of({refusing.endpoint()})}) {
-    running_client client(endpoints);
+    RunningClient client(endpoints);
     EXPECT_TRUE(client.ends_within()) << endpoints.size() << " addresses";
-    taken_snapshot taken;
+    TakenSnapshot taken;
     EXPECT_FALSE(client.client->take_snapshot(taken.records, taken.count));
   }
 }
 
 TEST(SnapshotHandoff, CountByteAloneDecidesWhichRecordsAreTaken) {
-  connected_pair link;
+  ConnectedPair link;
   ASSERT_TRUE(link.connected);
   const auto full = numbered_records(63, 500);
   const auto first = [&](int n) { return std::vector<UnitRecord>(full.begin(), full.begin() + n); };
-  struct case_row {
+  struct CaseRow {
     uint8_t count_byte;
     int expected_count;
   };
   // 0x40..0x7F name more than a message holds: the 63 that fit are taken.
-  for (const case_row row :
-       {case_row{0x00, 0}, case_row{0x02, 2}, case_row{0x3F, 63}, case_row{0x40, 63},
-        case_row{0x7F, 63}, case_row{0x80, -128}, case_row{0xFF, -1}}) {
+  for (const CaseRow row :
+       {CaseRow{0x00, 0}, CaseRow{0x02, 2}, CaseRow{0x3F, 63}, CaseRow{0x40, 63}, CaseRow{0x7F, 63},
+        CaseRow{0x80, -128}, CaseRow{0xFF, -1}}) {
     const int listed = row.expected_count > 0 ? row.expected_count : 0;
     // Filler in bytes 1..7 and after the last record: ignored whatever it is.
     const auto filler = static_cast<unsigned char>(~row.count_byte);
     const SnapshotMessage message = message_of(first(listed), row.count_byte, filler);
     ASSERT_TRUE(link.server.send(message.bytes, snapshot_message_size));
-    taken_snapshot taken;
+    TakenSnapshot taken;
     ASSERT_TRUE(link.client.take_within(taken)) << int(row.count_byte);
     EXPECT_EQ(taken.count, row.expected_count) << int(row.count_byte);
     if (listed > 0) {
@@ -195,7 +195,7 @@ TEST(SnapshotHandoff, CountByteAloneDecidesWhichRecordsAreTaken) {
 }
 
 TEST(NetworkThread, HandlerThatThrowsEndsTheThreadWithOneLine) {
-  connected_pair link;
+  ConnectedPair link;
   ASSERT_TRUE(link.connected);
   ::testing::internal::CaptureStderr();
   boost::asio::post(link.client.io, [] { throw std::runtime_error("socket close failed"); });
@@ -210,7 +210,7 @@ TEST(NetworkThread, HandlerThatThrowsEndsTheThreadWithOneLine) {
 }
 
 TEST(SnapshotHandoff, StreamTakenWhileArrivingIsNeverTornNorOutOfOrder) {
-  connected_pair link;
+  ConnectedPair link;
   ASSERT_TRUE(link.connected);
   constexpr uint32_t sent = 3000;
   std::thread server([&] {
@@ -221,11 +221,11 @@ TEST(SnapshotHandoff, StreamTakenWhileArrivingIsNeverTornNorOutOfOrder) {
   // Take as often as possible while the network thread publishes.
   int64_t last = -1;
   int taken_count = 0, torn = 0, out_of_order = 0;
-  taken_snapshot taken;
+  TakenSnapshot taken;
   // A bound against a hand-off that never delivers, not a speed: under Wine on a busy
   // machine the 3,000 messages have taken longer than one connect's deadline.
-  const auto end = clock_type::now() + 6 * deadline;
-  while (last < int64_t{sent} - 1 && clock_type::now() < end) {
+  const auto end = Clock::now() + 6 * deadline;
+  while (last < int64_t{sent} - 1 && Clock::now() < end) {
     if (!link.client.client->take_snapshot(taken.records, taken.count)) continue;
     const int64_t sequence = sequence_of(taken);
     ++taken_count;

@@ -19,13 +19,9 @@ fail() {
 
 # Sends SIGTERM and waits up to 10 s; sets exit_code, or fails if it does not end.
 stop_process() {
-  local pid=$1 name=$2 tries
+  local pid=$1 name=$2
   kill -TERM "$pid" 2>/dev/null || true
-  for tries in $(seq 100); do
-    kill -0 "$pid" 2>/dev/null || break
-    sleep 0.1
-  done
-  if kill -0 "$pid" 2>/dev/null; then
+  if ! wait_until 10 0.1 process_ended "$pid"; then
     kill -KILL "$pid"
     fail "$name did not end within 10 s of SIGTERM"
   fi
@@ -33,9 +29,9 @@ stop_process() {
   wait "$pid" || exit_code=$?
 }
 
-# True when something takes connections on localhost port 21000.
+# True when something takes connections on the game's port on localhost.
 listening() {
-  (: </dev/tcp/127.0.0.1/21000) 2>/dev/null
+  (: </dev/tcp/127.0.0.1/"$(game_port)") 2>/dev/null
 }
 
 # The running quorvale-server processes, a pid a line, found through /proc (a minimal root
@@ -54,14 +50,14 @@ server_pids() {
   done
 }
 
-# Waits up to $1 tenths of a second for no quorvale-server to run; fails with $2 if one does.
+no_server() { [ -z "$(server_pids)" ]; }
+
+listening_or_ended() { listening || process_ended "$1"; }
+
+# Waits up to $1 seconds for no quorvale-server to run; fails with $2 if one does.
 expect_no_server() {
-  local tries
-  for tries in $(seq "$1"); do
-    [ -z "$(server_pids)" ] && return
-    sleep 0.1
-  done
-  fail "$2 (quorvale-server still running: $(server_pids | paste -sd' '))"
+  wait_until "$1" 0.1 no_server ||
+    fail "$2 (quorvale-server still running: $(server_pids | paste -sd' '))"
 }
 
 # start_menu_entry OUTPUT [VARIABLE=VALUE...]: starts the menu entry's command as a menu
@@ -75,21 +71,17 @@ start_menu_entry() {
   client=$!
 }
 
-# Waits up to 20 s for the game's first unit in its output $1, or fails.
+# Waits up to 20 s for the game's first unit in its output $1, or fails with $2.
 expect_units() {
-  local tries
-  for tries in $(seq 200); do
-    grep -q 'New entity added!' "$1" && return
-    kill -0 "$client" 2>/dev/null || break
-    sleep 0.1
-  done
+  wait_until 20 0.1 said_or_ended 'New entity added!' "$1" "$client" || true
+  grep -q 'New entity added!' "$1" && return
   cat "$1" >&2
   fail "$2"
 }
 
 # The installed game as a player starts it, from a fresh folder: alone (a private server
 # comes and goes with it), and beside the service's server (it joins). Run inside a
-# network namespace of its own where possible, so port 21000 is ours alone.
+# network namespace of its own where possible, so the game's port is ours alone.
 play() {
   [ "${1:-}" = private ] && ip link set lo up
   # Globals: the trap runs after play's own variables are gone.
@@ -116,18 +108,15 @@ play() {
   grep -q 'serving on' "$folder/state/quorvale/server.log" ||
     fail "the private server's lines are not in its log"
   ! grep -q '^quorvale-server:' alone.log || fail "the private server's lines reach the game's output"
-  local window tries
+  local window
   window=$(client_window alone.log 20) || fail "the game opened no window on the display"
   xdotool mousemove --window "$window" 320 240 key Escape
-  for tries in $(seq 100); do
-    kill -0 "$client" 2>/dev/null || break
-    sleep 0.1
-  done
+  wait_until 10 0.1 process_ended "$client" || true
   stop_process "$client" quorvale
   client=""
   grep -q '^Goodbye!$' alone.log && [ "$exit_code" -eq 0 ] ||
     { cat alone.log >&2; fail "quorvale did not end cleanly on Escape (exit $exit_code)"; }
-  expect_no_server 20 "the private server outlived the game's end by 2 s"
+  expect_no_server 2 "the private server outlived the game's end by 2 s"
   echo "played alone: $(grep -c 'New entity added!' alone.log) units arrived from a private" \
     "server, which ended with the game on Escape"
 
@@ -136,7 +125,7 @@ play() {
   kill -KILL "$client"
   { wait "$client" || true; } 2>/dev/null
   client=""
-  expect_no_server 20 "the private server outlived the game's kill -9 by 2 s"
+  expect_no_server 2 "the private server outlived the game's kill -9 by 2 s"
   echo "kill -9 of the game: its private server was gone within 2 s"
 
   # The service's own command, as systemd would run it (it is not PID 1 here).
@@ -146,13 +135,9 @@ play() {
   read -ra exec_start <<<"$exec_start"
   "${exec_start[@]}" >server.log 2>&1 &
   server=$!
-  local tries
-  for tries in $(seq 100); do
-    listening && break
-    kill -0 "$server" 2>/dev/null || { cat server.log >&2; fail "quorvale-server ended at start"; }
-    sleep 0.1
-  done
-  listening || fail "quorvale-server is not listening on port 21000"
+  wait_until 10 0.1 listening_or_ended "$server" || true
+  process_ended "$server" && { cat server.log >&2; fail "quorvale-server ended at start"; }
+  listening || fail "quorvale-server is not listening on port $(game_port)"
 
   start_menu_entry joined.log SDL_VIDEODRIVER=dummy
   expect_units joined.log "the menu entry showed no unit of the service's server within 20 s"
@@ -230,7 +215,7 @@ main() {
   if command -v ip >/dev/null && unshare --net true 2>/dev/null; then
     unshare --net "$self" --play private
   else
-    echo "(no private network here: playing on this machine's own port 21000)"
+    echo "(no private network here: playing on this machine's own port $(game_port))"
     "$self" --play
   fi
 

@@ -7,6 +7,7 @@
 #include <set>
 #include <thread>
 
+#include "net/snapshot_format.h"
 #include "skip_or_fail.h"
 #include "tests/server/server_process.h"
 #include "tests/server/stream_client.h"
@@ -15,7 +16,7 @@ using test_support::source_dir;
 
 namespace {
 
-constexpr uint16_t client_port = 21000;
+constexpr uint16_t client_port = game_port;
 constexpr int default_units = 12;
 constexpr double default_rate_hz = 10.0;
 const milliseconds start_limit{10000};

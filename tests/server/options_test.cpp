@@ -2,8 +2,11 @@
 // map, a bad replay file and a busy port each end the real program with one line.
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "blocking_file.h"
 #include "damaged_picture.h"
+#include "net/snapshot_format.h"
 #include "server/server_options.h"
 #include "tests/server/server_process.h"
 #include "tests/server/test_map.h"
@@ -44,7 +47,7 @@ TEST(ServerProgramTest, HelpListsEveryOptionWithItsDefault) {
   for (const char* option : {"--port", "--bind", "--units", "--rate", "--seed", "--map", "--record",
                              "--replay", "--duration", "--quiet"})
     EXPECT_NE(help.find(option), std::string::npos) << option;
-  EXPECT_NE(help.find("default 21000"), std::string::npos);
+  EXPECT_NE(help.find("default " + std::to_string(game_port)), std::string::npos);
   EXPECT_NE(help.find("default 12"), std::string::npos);
 }
 

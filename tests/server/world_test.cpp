@@ -4,6 +4,7 @@
 // the next snapshot puts the unit. The Units load their pictures: the tests open SDL's
 // dummy screen (game_fixture.h) and run from the source folder, where gfx/ is.
 #include "server/simulated_world.h"
+#include "view/screen_size.h"
 
 #include <gtest/gtest.h>
 
@@ -163,7 +164,7 @@ TEST_F(WorldPlacementTest, SomeUnitsStartInTheFirstView) {
   SimulatedWorld world(terrain, {12, 9, steps_per_tick});
   int in_view = 0;
   for (const UnitRecord& unit : snapshot_of(world))
-    if (unit.x < SimulatedWorld::view_width && unit.y < SimulatedWorld::view_height) ++in_view;
+    if (unit.x < screen_width && unit.y < screen_height) ++in_view;
   EXPECT_GE(in_view, 3);
 }
 

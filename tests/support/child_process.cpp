@@ -8,7 +8,7 @@ namespace test_support {
 
 namespace {
 
-using clock_type = std::chrono::steady_clock;
+using Clock = std::chrono::steady_clock;
 
 constexpr std::chrono::milliseconds poll_interval{10};
 
@@ -18,11 +18,11 @@ ChildProcess::ChildProcess(const std::vector<std::string>& argv) : ChildProcess(
 
 template <typename Condition>
 bool ChildProcess::wait_until(Condition condition, std::chrono::milliseconds deadline) {
-  const auto end = clock_type::now() + deadline;
+  const auto end = Clock::now() + deadline;
   while (!condition()) {
     // Whatever the child did before it ended still counts.
     if (has_exited()) return condition();
-    if (clock_type::now() >= end) return false;
+    if (Clock::now() >= end) return false;
     std::this_thread::sleep_for(poll_interval);
   }
   return true;

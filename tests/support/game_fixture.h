@@ -20,6 +20,7 @@
 #include "net/snapshot_format.h"
 #include "units/clock.h"
 #include "units/unit.h"
+#include "view/screen_size.h"
 
 namespace test_support {
 
@@ -31,7 +32,7 @@ inline Uint32 read_now() { return now; }
 inline void open_screen(int depth, Uint32 start = 1000) {
   ASSERT_TRUE(set_environment("SDL_VIDEODRIVER", "dummy"));
   ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0) << SDL_GetError();
-  world.screen = SDL_SetVideoMode(640, 480, depth, SDL_SWSURFACE);
+  world.screen = SDL_SetVideoMode(screen_width, screen_height, depth, SDL_SWSURFACE);
   ASSERT_NE(world.screen, nullptr) << SDL_GetError();
   now = start;
   game_ticks = read_now;

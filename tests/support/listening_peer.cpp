@@ -12,7 +12,7 @@ namespace {
 
 using boost::asio::ip::tcp;
 using boost::system::error_code;
-using clock_type = std::chrono::steady_clock;
+using Clock = std::chrono::steady_clock;
 
 tcp::endpoint loopback_at(uint16_t port) { return {boost::asio::ip::address_v4::loopback(), port}; }
 
@@ -40,7 +40,7 @@ uint16_t ListeningPeer::port() const { return endpoint().port(); }
 tcp::endpoint ListeningPeer::endpoint() const { return acceptor_.local_endpoint(); }
 
 bool ListeningPeer::run_until(const bool& done, milliseconds deadline) {
-  const auto end = clock_type::now() + deadline;
+  const auto end = Clock::now() + deadline;
   io_.restart();
   while (!done && io_.run_one_until(end) > 0) {
   }

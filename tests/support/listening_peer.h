@@ -39,10 +39,10 @@ struct ListenOptions {
   int receive_buffer_bytes = 0;
 };
 
+using std::chrono::milliseconds;
+
 class ListeningPeer {
  public:
-  using milliseconds = std::chrono::milliseconds;
-
   // How long a send may wait for the client to read, unless the test says otherwise.
   static constexpr milliseconds send_deadline{60000};
 

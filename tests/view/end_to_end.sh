@@ -20,7 +20,7 @@ if [ "${E2E_INSIDE:-}" = 1 ]; then
   ip link set lo up 2>/dev/null
   "$server" --snapshots 5 >"$out/server.log" 2>&1 &
   server_pid=$!
-  for _ in $(seq 50); do grep -q listening "$out/server.log" && break; sleep 0.1; done
+  wait_until 5 0.1 grep -q listening "$out/server.log" || true
   status=0
   "$quorvale" >"$out/client.log" 2>&1 || status=$?
   # The server may have ended on its own; its end is not the test's.
@@ -90,16 +90,13 @@ hold_key() { xdotool keydown "$1"; sleep "$2"; xdotool keyup "$1"; }
 
 # The units and the first frame may take a while where the client runs slowly (under an
 # emulator): up to 10 s for each.
-for _ in $(seq 100); do
-  [ "$(grep -c 'New entity added!' "$out/client.log")" -ge 5 ] && break
-  sleep 0.1
-done
-for _ in $(seq 20); do
+wait_until 10 0.1 units_arrived 5 "$out/client.log" || true
+# The view at the map's corner, in a screenshot taken now.
+shows_the_corner() {
   shot 1-no-unit
-  [ "$(unlike_map 1-no-unit 0 0)" -lt 50 ] && break
-  sleep 0.5
-done
-[ "$(unlike_map 1-no-unit 0 0)" -lt 50 ] || fail "without a unit the view is not the map's corner"
+  [ "$(unlike_map 1-no-unit 0 0)" -lt 50 ]
+}
+wait_until 10 0.5 shows_the_corner || fail "without a unit the view is not the map's corner"
 
 hold_key 0 0.3
 sleep 0.2
@@ -130,8 +127,7 @@ xdotool mouseup 1
 [ "$explosions" -gt 0 ] || fail "no explosion seen while firing"
 
 xdotool key Escape
-for _ in $(seq 50); do kill -0 "$run_pid" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$run_pid" 2>/dev/null && fail "the client did not end on Escape"
+wait_until 5 0.1 process_ended "$run_pid" || fail "the client did not end on Escape"
 status=0
 wait "$run_pid" || status=$?
 trap - EXIT

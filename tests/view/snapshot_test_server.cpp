@@ -31,7 +31,7 @@ constexpr std::chrono::minutes patience{10};
 }  // namespace
 
 int main(int argc, char** argv) {
-  int port = 21000;
+  int port = game_port;
   long snapshots = 0;
   for (int i = 1; i + 1 < argc; i += 2) {
     if (std::strcmp(argv[i], "--port") == 0) port = std::atoi(argv[i + 1]);

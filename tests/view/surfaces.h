@@ -13,6 +13,7 @@
 
 #include "core/world.h"
 #include "map_builders.h"
+#include "units/raw_pixel.h"
 #include "units/unit.h"
 
 namespace view_test {
@@ -46,20 +47,7 @@ inline Uint32 screen_pixel(int x, int y) {
   SDL_Surface* screen = world.screen;
   const Uint8* at = static_cast<const Uint8*>(screen->pixels) + y * screen->pitch +
                     x * screen->format->BytesPerPixel;
-  switch (screen->format->BytesPerPixel) {
-    case 1:
-      return at[0];
-    case 2:
-      return *reinterpret_cast<const Uint16*>(at);
-    case 3:
-#if SDL_BYTEORDER == SDL_BIG_ENDIAN
-      return static_cast<Uint32>(at[0]) << 16 | static_cast<Uint32>(at[1]) << 8 | at[2];
-#else
-      return static_cast<Uint32>(at[2]) << 16 | static_cast<Uint32>(at[1]) << 8 | at[0];
-#endif
-    default:
-      return *reinterpret_cast<const Uint32*>(at);
-  }
+  return read_pixel(at, screen->format->BytesPerPixel);
 }
 
 // The screen's pixel at (x, y) as 0x00RRGGBB, whatever the screen's depth.
