@@ -36,12 +36,22 @@ ensure_packages() {
   done
   [ ${#missing[@]} -eq 0 ] && return 0
   echo "Installing Debian packages: ${missing[*]}"
-  local sudo=""
-  [ "$(id -u)" -ne 0 ] && sudo=sudo
-  $sudo apt-get update -qq >/dev/null
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends \
-    "${missing[@]}" >/dev/null
+  apt_get update -qq >/dev/null
+  apt_get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 }
+
+# as_package_manager COMMAND ARG...: runs apt-get or dpkg as root, one at a time. Stages
+# run side by side and each installs what it needs, and dpkg refuses a second caller
+# rather than wait for the first.
+as_package_manager() {
+  local sudo=()
+  [ "$(id -u)" -ne 0 ] && sudo=(sudo)
+  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive flock /run/lock/quorvale-packages "$@"
+}
+
+# apt_get ARG...: the machine's apt-get, as root, one at a time, and waiting for any other
+# program that holds dpkg's lock (an unattended upgrade, say).
+apt_get() { as_package_manager apt-get -o DPkg::Lock::Timeout=600 "$@"; }
 
 # preset_build_dir PRESET: the build folder that CMakePresets.json declares for the
 # configure preset, relative to the tree's top (the scripts run from there).

@@ -181,7 +181,7 @@ main() {
 
   # Globals: the trap runs after main's own variables are gone.
   before=$(mktemp) after=$(mktemp) contents=$(mktemp)
-  trap 'if dpkg-query -W quorvale >/dev/null 2>&1; then dpkg --purge quorvale >/dev/null || true; fi
+  trap 'if dpkg-query -W quorvale >/dev/null 2>&1; then as_package_manager dpkg --purge quorvale >/dev/null || true; fi
     stop_display
     rm -f "$before" "$after" "$contents"' EXIT
   # A display of its own: no other test's window takes the keys it sends.
@@ -194,9 +194,9 @@ main() {
     done >"$contents"
 
   echo "== Installing $(basename "$deb")"
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "$deb" >/dev/null 2>&1 || {
-    apt-get update -qq >/dev/null
-    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "$deb" >/dev/null
+  apt_get install -y -qq "$deb" >/dev/null 2>&1 || {
+    apt_get update -qq >/dev/null
+    apt_get install -y -qq "$deb" >/dev/null
   }
   local unit
   unit=$(dpkg -L quorvale | grep '/systemd/system/quorvale-server\.service$')
@@ -220,7 +220,7 @@ main() {
   fi
 
   echo "== Purging"
-  dpkg --purge quorvale >/dev/null
+  as_package_manager dpkg --purge quorvale >/dev/null
   quorvale_names >"$after"
   local left
   left=$(comm -13 "$before" "$after")
