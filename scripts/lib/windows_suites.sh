@@ -26,8 +26,8 @@ windows_suites_wine() {
 }
 
 # Builds the preset windows with the suites and runs them all under Wine (test preset windows:
-# two at a time, one Wine server for both, each within 120 s, so that one waiting on
-# something that never comes, a window say, fails rather than holding the run).
+# one at a time, for one prefix and the tests' fixed ports, each within 120 s, so that one
+# waiting on something that never comes, a window say, fails rather than holding the run).
 # Prints one line: the counts and both times; on a failure, the failed tests too, and the
 # whole output stays in suites.log in its build folder.
 run_windows_suites() (
