@@ -89,14 +89,16 @@ colour_count() {
 hold_key() { xdotool keydown "$1"; sleep "$2"; xdotool keyup "$1"; }
 
 # The units and the first frame may take a while where the client runs slowly (under an
-# emulator): up to 10 s for each.
-wait_until 10 0.1 units_arrived 5 "$out/client.log" || true
+# emulator, on SDL2 through sdl12-compat, beside other stages): up to 30 s for each.
+wait_until 30 0.1 units_arrived 5 "$out/client.log" || true
 # The view at the map's corner, in a screenshot taken now.
 shows_the_corner() {
   shot 1-no-unit
   [ "$(unlike_map 1-no-unit 0 0)" -lt 50 ]
 }
-wait_until 10 0.5 shows_the_corner || fail "without a unit the view is not the map's corner"
+wait_until 30 0.5 shows_the_corner ||
+  fail "without a unit the view is not the map's corner" \
+    "($(unlike_map 1-no-unit 0 0) pixels unlike it; client log: $(cat "$out/client.log"))"
 
 hold_key 0 0.3
 sleep 0.2
