@@ -297,10 +297,18 @@ stop_background() {
   background_pids=()
 }
 
-# Prints one line per finished stage with its time, a skipped one with why, then the count
-# of stages passed and skipped.
+# stage_left_out NAME WHY: a stage that the run's caller asked to leave out, which never
+# starts; unlike a skip, it is the caller's choice, and the summary names it with why.
+stage_left_out_names=()
+stage_left_out() {
+  echo "== $1 (left out: $2)"
+  stage_left_out_names+=("$1 (left out: $2)")
+}
+
+# Prints one line per finished stage with its time, a skipped one with why, then the stages
+# left out, then the count of stages passed and skipped (and left out, if any).
 stage_summary() {
-  local i skipped=0
+  local i skipped=0 left_out count
   echo "-- Time per stage"
   for i in "${!stage_names[@]}"; do
     if [ -n "${stage_skips[$i]}" ]; then
@@ -311,5 +319,8 @@ stage_summary() {
       printf '%5s s  %s\n' "${stage_seconds[$i]}" "${stage_names[$i]}"
     fi
   done
-  echo "stages: $((${#stage_names[@]} - skipped)) passed, $skipped skipped"
+  for left_out in "${stage_left_out_names[@]}"; do printf '    -    %s\n' "$left_out"; done
+  count="stages: $((${#stage_names[@]} - skipped)) passed, $skipped skipped"
+  [ ${#stage_left_out_names[@]} -eq 0 ] || count+=", ${#stage_left_out_names[@]} left out"
+  echo "$count"
 }
