@@ -34,6 +34,12 @@ void collect_output(ChildProcess& client, std::chrono::milliseconds time);
 // Waits, collecting output, until the main thread has waited `frames` more times.
 bool keeps_drawing(ChildProcess& client, long frames, std::chrono::milliseconds deadline);
 
+// Waits, collecting output, until the client has read every byte sent to it on the
+// connection from its port `client_side_port` and its network thread has handed the last
+// message on: a frame that begins later takes that message, unless another replaced it.
+bool has_read_all_sent(ChildProcess& client, uint16_t client_side_port,
+                       std::chrono::milliseconds deadline);
+
 // Waits, collecting output, until the client has printed `count` marker blocks.
 bool shows_markers(ChildProcess& client, std::size_t count, std::chrono::milliseconds deadline);
 

@@ -84,6 +84,9 @@ TEST_F(HostileServer, MessagesCutAtEveryOffsetAreReadWhole) {
   for (std::size_t i = 0; i < snapshot_message_size; ++i) stream += message;
   // Pieces of 1023 bytes end one byte earlier in each message: at every offset once.
   ASSERT_TRUE(peer->send_in_pieces(stream, snapshot_message_size - 1, 1ms));
+  // Unit 7 is listed before the marker replaces it, whenever the client reads.
+  ASSERT_TRUE(has_read_all_sent(*client, peer->client_side_port(), 30s));
+  ASSERT_TRUE(keeps_drawing(*client, 5, 10s));
   send_marker_and_wait(9);
   expect_frames_go_on();
   expect_clean_end(*client);
@@ -100,7 +103,9 @@ TEST_F(HostileServer, CountsOf64To127TakeThe63RecordsThatFitAndNegativeCountsEmp
     ASSERT_TRUE(peer->send(snapshot_message(static_cast<uint8_t>(count), unit_11)));
   for (int count : {-128, -127, -64, -2, -1}) {
     ASSERT_TRUE(peer->send(snapshot_message(static_cast<uint8_t>(count), unit_11)));
-    // Let frames take the empty snapshot before the marker can replace it.
+    // Let frames take the empty snapshot before the marker can replace it: counted from
+    // when the client has read it, since frames go on while its network thread waits.
+    ASSERT_TRUE(has_read_all_sent(*client, peer->client_side_port(), 30s));
     ASSERT_TRUE(keeps_drawing(*client, 5, 10s));
     send_marker_and_wait(11);
     expect_frames_go_on();
@@ -141,6 +146,7 @@ TEST_F(HostileServer, ExtremeIdsAndTypesMakeOneUnitPerId) {
       records.push_back(
           record(300, 300 + 8 * (i % 8), 0, 0, types[(i / 8 + round) % 8], ids[i % 8]));
     ASSERT_TRUE(peer->send(snapshot_message(snapshot_max_records, records)));
+    ASSERT_TRUE(has_read_all_sent(*client, peer->client_side_port(), 30s));
     ASSERT_TRUE(keeps_drawing(*client, 5, 10s));
   }
   send_marker_and_wait(12345);

@@ -76,6 +76,12 @@ bool ListeningPeer::accept_client(milliseconds deadline) {
   return true;
 }
 
+uint16_t ListeningPeer::client_side_port() const {
+  error_code error;
+  const tcp::endpoint other_end = client_.remote_endpoint(error);
+  return error ? 0 : other_end.port();
+}
+
 bool ListeningPeer::connection_waiting(milliseconds deadline) {
   bool done = false;
   error_code result;

@@ -59,6 +59,9 @@ class ListeningPeer {
   // Takes the next client's connection; false if none comes within the deadline.
   bool accept_client(milliseconds deadline);
 
+  // The client's own port on the connection taken; 0 if there is none.
+  uint16_t client_side_port() const;
+
   // Whether a connection waits to be taken within the deadline (by default: now). It is
   // left waiting.
   bool connection_waiting(milliseconds deadline = milliseconds(0));
