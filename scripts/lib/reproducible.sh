@@ -1,0 +1,58 @@
+# The packages rebuilt bit for bit: reprotest builds them twice from a copy of the tree, the
+# second time in another folder, at another date and time, in another time zone and locale,
+# with another umask, home and PATH and variables of its own in the environment, and
+# compares the two byte for byte. A difference fails the stage with the start of diffoscope's
+# report, which names the file and the field. Sourced after common.sh, windows_deps.sh and
+# arm64_sysroot.sh.
+
+reproducible_packages=(reprotest diffoscope-minimal faketime)
+
+# What reprotest varies: all it can on one machine as root, less the variations that need
+# more than that (file order: FUSE; user and group: a second user; host and domain names: a
+# namespace of their own), the processor count (both builds take the two cores the machine
+# has) and the kernel (a 32-bit personality, which the cross compilers do not take).
+reproducible_variations=+all,-fileordering,-user_group,-domain_host,-num_cpus,-kernel
+
+# tree_copy FOLDER: the files of the tree that git does not ignore, as they stand, edits
+# and new files included, copied to FOLDER; what a build of the tree is made from.
+tree_copy() {
+  mkdir -p "$1"
+  (cd "$tree_top" && git ls-files -z --cached --others --exclude-standard |
+    while IFS= read -r -d '' file; do [ ! -e "$file" ] || printf '%s\0' "$file"; done |
+    tar -c --null -T - | tar -x -C "$1")
+}
+
+# run_reproducibility_stage KIND...: scripts/package of each KIND (amd64, arm64, windows),
+# built twice by reprotest and compared. Both builds read this machine's caches (compiler,
+# Windows libraries, arm64 sysroot) by their paths, whatever their home, and take their time
+# stamps from this tree's commit.
+run_reproducibility_stage() {
+  local work command artifacts="dist/*.deb dist/SHA256SUMS" kind status=0
+  ensure_packages "${reproducible_packages[@]}"
+  work=$(mktemp -d)
+  tree_copy "$work/source"
+  command="export SOURCE_DATE_EPOCH=$(source_date_epoch) QUORVALE_CCACHE=ON"
+  command+=" CCACHE_DIR=$(ccache -k cache_dir) CCACHE_NOHASHDIR=true"
+  command+=" QUORVALE_WINDOWS_DEPS_CACHE=$(windows_deps_cache)"
+  command+=" QUORVALE_ARM64_SYSROOT_CACHE=$(arm64_sysroot_cache)"
+  for kind in "$@"; do
+    command+=" && scripts/package ${kind#amd64}"
+    [ "$kind" != windows ] || artifacts+=" dist/*.zip dist/*.exe dist/*.tar.gz dist/*.patch"
+  done
+  reprotest --variations="$reproducible_variations" --store-dir "$work/store" \
+    -c "$command" "$work/source" "$artifacts" >"$work/reprotest.log" 2>&1 || status=$?
+  if [ "$status" -ne 0 ]; then
+    if [ -s "$work/store/experiment-1.diffoscope.out" ]; then
+      head -n 40 "$work/store/experiment-1.diffoscope.out"
+      echo "Packages rebuilt: the second build differs from the first (diffoscope, above)"
+    else
+      tail -n 30 "$work/reprotest.log"
+      echo "Packages rebuilt: reprotest failed with status $status before comparing"
+    fi
+    rm -rf "$work"
+    return 1
+  fi
+  echo "Packages rebuilt bit for bit ($*), under: $reproducible_variations"
+  sed 's/^/  /' "$work/store/SHA256SUMS"
+  rm -rf "$work"
+}
