@@ -35,8 +35,10 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # <SDL/SDL.h>, <boost/...>, -lSDL.
 set(CMAKE_C_STANDARD_INCLUDE_DIRECTORIES "${QUORVALE_WINDOWS_DEPS}/include")
 set(CMAKE_CXX_STANDARD_INCLUDE_DIRECTORIES "${QUORVALE_WINDOWS_DEPS}/include")
+# The programs' headers carry no link time (a zero stamp), so that a build from the same
+# commit gives the same bytes.
 foreach(kind EXE SHARED MODULE)
-  set(CMAKE_${kind}_LINKER_FLAGS_INIT "-L${QUORVALE_WINDOWS_DEPS}/lib")
+  set(CMAKE_${kind}_LINKER_FLAGS_INIT "-L${QUORVALE_WINDOWS_DEPS}/lib -Wl,--no-insert-timestamp")
 endforeach()
 
 # pkg-config reads the prefix's .pc files only, with the flags of static linking: all but

@@ -8,6 +8,23 @@ game_port() {
   sed -n 's/^constexpr uint16_t game_port = \([0-9]*\);$/\1/p' "$tree_top/net/snapshot_format.h"
 }
 
+# The time every packaged file carries: SOURCE_DATE_EPOCH when set, else the time of the
+# tree's last commit, so that a build of the same commit gives the same bytes.
+source_date_epoch() {
+  if [ -n "${SOURCE_DATE_EPOCH:-}" ]; then
+    echo "$SOURCE_DATE_EPOCH"
+  else
+    git -C "$tree_top" log -1 --format=%ct
+  fi
+}
+
+# Writes dist/SHA256SUMS, the SHA-256 of each artifact in dist/: packages, archives and
+# patches, not the .buildinfo records, which hold when and where a package was built.
+write_checksums() {
+  (cd "$tree_top/dist" && find . -maxdepth 1 -type f ! -name SHA256SUMS ! -name '*.buildinfo' \
+    -printf '%P\n' | LC_ALL=C sort | xargs -r -d '\n' sha256sum -- >SHA256SUMS)
+}
+
 # The release this runs on (bookworm, trixie, ...), from /etc/os-release.
 release_codename() {
   local VERSION_CODENAME=""

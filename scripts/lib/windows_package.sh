@@ -92,6 +92,16 @@ windows_imports() {
   done
 }
 
+# windows_zip FOLDER ZIP: the folder zipped, the same bytes from the same commit: its entries
+# in one order, each with the commit's time (in UTC: zip keeps local times) and the mode a
+# fresh checkout gives it, and no owner or extra time fields (-X).
+windows_zip() {
+  local folder=$1 zip=$PWD/$2
+  chmod -R u=rwX,go=rX "$folder"
+  find "$folder" -exec touch -h -d "@$(source_date_epoch)" {} +
+  (cd "$folder/.." && find "$(basename "$folder")" | LC_ALL=C sort | TZ=UTC zip -qX9 "$zip" -@)
+}
+
 # The uninstaller's list: every file the installer puts in place, then every folder,
 # deepest first, so that uninstalling leaves nothing of ours behind.
 windows_uninstall_list() {
@@ -112,7 +122,7 @@ package_windows() {
   windows_check_imports "$stage"
   mkdir -p dist
   rm -f "dist/$name.zip" "dist/$name-setup.exe"
-  (cd "$stage/.." && zip -qr9 "$OLDPWD/dist/$name.zip" "$name")
+  windows_zip "$stage" "dist/$name.zip"
   windows_uninstall_list "$stage" >"$stage/../uninstall_files.nsh"
   cp "$windows_packaging/quorvale.ico" "$stage/../"
   makensis -V2 -DPRODUCT="$PWD/$(preset_build_dir windows)/product.nsh" -DSTAGE="$PWD/$stage" \
