@@ -123,20 +123,15 @@ bool has_read_all_sent(ChildProcess& client, uint16_t client_side_port, millisec
   // In this order: every byte has reached the client's socket, the client has read them
   // all, and then its network thread sleeps in epoll_wait, so the handler of the last
   // message has run.
-  return wait_until(
-             client,
-             [&] {
-               return tcp_queues(pid, client_port, client_side_port, sent, unread) && sent == 0;
-             },
-             end) &&
-         wait_until(
-             client,
-             [&] {
-               return tcp_queues(pid, client_side_port, client_port, sent, unread) && unread == 0;
-             },
-             end) &&
-         wait_until(
-             client, [&] { return network_thread_waits_for_bytes(pid); }, end);
+  const auto acknowledged = [&] {
+    return tcp_queues(pid, client_port, client_side_port, sent, unread) && sent == 0;
+  };
+  const auto all_read = [&] {
+    return tcp_queues(pid, client_side_port, client_port, sent, unread) && unread == 0;
+  };
+  const auto handed_on = [&] { return network_thread_waits_for_bytes(pid); };
+  return wait_until(client, acknowledged, end) && wait_until(client, all_read, end) &&
+         wait_until(client, handed_on, end);
 }
 
 bool shows_markers(ChildProcess& client, std::size_t count, milliseconds deadline) {
