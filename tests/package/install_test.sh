@@ -177,7 +177,8 @@ main() {
   deb=$(realpath "$deb")
   dpkg-query -W -f='${Status}' quorvale 2>/dev/null | grep -q 'ok installed' &&
     fail "quorvale is already installed here, and this test would remove it; dpkg --purge it first"
-  command -v systemd-analyze >/dev/null || fail "needs systemd-analyze (Debian package systemd)"
+  # A root that only ever installs this package has none of these yet.
+  ensure_packages systemd iproute2 "${display_packages[@]}"
 
   # Globals: the trap runs after main's own variables are gone.
   before=$(mktemp) after=$(mktemp) contents=$(mktemp)
