@@ -35,8 +35,9 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # <SDL/SDL.h>, <boost/...>, -lSDL.
 set(CMAKE_C_STANDARD_INCLUDE_DIRECTORIES "${QUORVALE_WINDOWS_DEPS}/include")
 set(CMAKE_CXX_STANDARD_INCLUDE_DIRECTORIES "${QUORVALE_WINDOWS_DEPS}/include")
-# The programs' headers carry no link time (a zero stamp), so that a build from the same
-# commit gives the same bytes.
+# The programs' headers carry no link time (a zero stamp): a build from the same commit
+# gives the same bytes. The packaged copies are stripped, and strip stamps them with
+# SOURCE_DATE_EPOCH, the commit's time (scripts/package).
 foreach(kind EXE SHARED MODULE)
   set(CMAKE_${kind}_LINKER_FLAGS_INIT "-L${QUORVALE_WINDOWS_DEPS}/lib -Wl,--no-insert-timestamp")
 endforeach()

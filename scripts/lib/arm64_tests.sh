@@ -90,7 +90,7 @@ run_arm64_package_test() {
   QUORVALE_CCACHE=ON scripts/package arm64
   QUORVALE_ARM64_SYSROOT=$(arm64_sysroot)
   local deb root program name architecture
-  deb=dist/quorvale_$(dpkg-parsechangelog -S Version)_arm64.deb
+  deb=dist/quorvale_$(project_version)_arm64.deb
   root=$(mktemp -d)
   dpkg-deb -x "$deb" "$root"
   # Every ELF file in it, the game and the server at least, is an aarch64 program.

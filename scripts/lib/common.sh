@@ -25,6 +25,10 @@ write_checksums() {
     -printf '%P\n' | LC_ALL=C sort | xargs -r -d '\n' sha256sum -- >SHA256SUMS)
 }
 
+# The game's version, as CMakeLists.txt's project() declares it; scripts/package holds
+# debian/changelog's newest entry to it.
+project_version() { sed -n 's/^project(quorvale VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt; }
+
 # The release this runs on (bookworm, trixie, ...), from /etc/os-release.
 release_codename() {
   local VERSION_CODENAME=""
@@ -276,10 +280,13 @@ in_background() {
 }
 
 # wait_background [NAME]: waits for the background stage NAME, or the oldest, prints its
-# output, records the time it ran.
+# output, records the time it ran. A stage left out (stage_left_out) has nothing to wait for.
 wait_background() {
-  local i=0 status=0 pid name log
+  local i=0 status=0 pid name log left_out
   if [ $# -gt 0 ]; then
+    for left_out in "${stage_left_out_names[@]}"; do
+      [[ "$left_out" != "$1 (left out: "* ]] || return 0
+    done
     while [ $i -lt ${#background_names[@]} ] && [ "${background_names[$i]}" != "$1" ]; do
       i=$((i + 1))
     done

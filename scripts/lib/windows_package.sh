@@ -8,8 +8,7 @@ windows_packaging=packaging/windows
 # googletest: the preset configures the suites too (built only when asked for).
 windows_packages=(cmake make zip nsis binutils-mingw-w64-x86-64 python3 googletest)
 
-windows_version() { sed -n 's/^project(quorvale VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt; }
-windows_package_name() { echo "quorvale-$(windows_version)-windows-x64"; }
+windows_package_name() { echo "quorvale-$(project_version)-windows-x64"; }
 
 # windows_build PRESET: configures the configure preset windows (the
 # cross compiler, against the dependency prefix) and builds with the build preset PRESET:
@@ -54,7 +53,7 @@ windows_stage() {
   cp /usr/share/doc/gcc-mingw-w64-base/copyright "$stage/licences/gcc-runtime.txt"
   local sources
   sources=$(windows_deps_sdl_source "$deps" | xargs -n1 basename | paste -sd' ' | sed 's/ / and /g')
-  sed -e "s/@VERSION@/$(windows_version)/" -e "s/@SDL_SOURCE@/$sources/" \
+  sed -e "s/@VERSION@/$(project_version)/" -e "s/@SDL_SOURCE@/$sources/" \
     "$windows_packaging/README.txt.in" | sed 's/$/\r/' >"$stage/README.txt"
 }
 

@@ -169,9 +169,7 @@ main() {
   cd "$(dirname "$0")/../.."
   local deb=${1:-}
   if [ -z "$deb" ]; then
-    local version
-    version=$(sed -n 's/^project(quorvale VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
-    deb=dist/quorvale_${version}_$(dpkg --print-architecture).deb
+    deb=dist/quorvale_$(project_version)_$(dpkg --print-architecture).deb
   fi
   [ -f "$deb" ] || fail "no package at $deb; build it with scripts/package"
   deb=$(realpath "$deb")
