@@ -28,6 +28,11 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+# The headers' names that the programs keep (Boost's, in its error locations) are the arm64
+# machine's own, /usr/include/..., not this machine's sysroot folder.
+foreach(language C CXX)
+  set(CMAKE_${language}_FLAGS_INIT "-ffile-prefix-map=${CMAKE_SYSROOT}=")
+endforeach()
 
 # pkg-config reads the sysroot's .pc files only, and puts the sysroot before their paths.
 set(ENV{PKG_CONFIG_LIBDIR}

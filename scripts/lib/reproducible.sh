@@ -1,0 +1,93 @@
+# The packages rebuilt bit for bit: reprotest builds them twice from a copy of the tree, the
+# second time in another folder, at another date and time, in another time zone and locale,
+# with another umask, home and PATH and variables of its own in the environment, and
+# compares the two byte for byte. A difference fails the stage with the start of diffoscope's
+# report, which names the file and the field. Sourced after common.sh, windows_deps.sh and
+# arm64_sysroot.sh.
+
+reproducible_packages=(reprotest diffoscope-minimal faketime unzip)
+
+# What reprotest varies: all it can on one machine as root, less the variations that need
+# more than that (file order: FUSE; user and group: a second user; host and domain names: a
+# namespace of their own), the processor count (both builds take the two cores the machine
+# has) and the kernel (a 32-bit personality, which the cross compilers do not take).
+reproducible_variations=+all,-fileordering,-user_group,-domain_host,-num_cpus,-kernel
+
+# tree_copy FOLDER: the files of the tree that git does not ignore, as they stand, edits
+# and new files included, copied to FOLDER; what a build of the tree is made from.
+tree_copy() {
+  mkdir -p "$1"
+  (cd "$tree_top" && git ls-files -z --cached --others --exclude-standard |
+    while IFS= read -r -d '' file; do [ ! -e "$file" ] || printf '%s\0' "$file"; done |
+    tar -c --null -T - | tar -x -C "$1")
+}
+
+# run_reproducibility_stage KIND...: scripts/package of each KIND (amd64, arm64, windows),
+# built twice by reprotest and compared. Both builds read this machine's caches (compiler,
+# Windows libraries, arm64 sysroot) by their paths, whatever their home, and take their time
+# stamps from this tree's commit. ccache keys its objects by the locale too, as it may
+# change the compiler's messages, never its objects: the second build's locale must not
+# make it compile everything again.
+run_reproducibility_stage() {
+  local work command artifacts="dist/*.deb dist/SHA256SUMS" kind status=0
+  ensure_packages "${reproducible_packages[@]}"
+  work=$(mktemp -d)
+  tree_copy "$work/source"
+  command="export SOURCE_DATE_EPOCH=$(source_date_epoch) QUORVALE_CCACHE=ON"
+  command+=" CCACHE_DIR=$(ccache -k cache_dir) CCACHE_NOHASHDIR=true CCACHE_SLOPPINESS=locale"
+  command+=" QUORVALE_WINDOWS_DEPS_CACHE=$(windows_deps_cache)"
+  command+=" QUORVALE_ARM64_SYSROOT_CACHE=$(arm64_sysroot_cache)"
+  for kind in "$@"; do
+    command+=" && scripts/package ${kind#amd64}"
+    [ "$kind" != windows ] || artifacts+=" dist/*.zip dist/*.exe dist/*.tar.gz dist/*.patch"
+  done
+  reprotest --variations="$reproducible_variations" --store-dir "$work/store" \
+    -c "$command" "$work/source" "$artifacts" >"$work/reprotest.log" 2>&1 || status=$?
+  if [ "$status" -ne 0 ]; then
+    if [ -s "$work/store/experiment-1.diffoscope.out" ]; then
+      head -n 40 "$work/store/experiment-1.diffoscope.out"
+      echo "Packages rebuilt: the second build differs from the first (diffoscope, above)"
+    else
+      tail -n 30 "$work/reprotest.log"
+      echo "Packages rebuilt: reprotest failed with status $status before comparing"
+    fi
+    rm -rf "$work"
+    return 1
+  fi
+  echo "Packages rebuilt bit for bit ($*), under: $reproducible_variations"
+  sed 's/^/  /' "$work/store/SHA256SUMS"
+  no_machine_paths "$work/store/control/source-root/dist" "$work" || status=$?
+  rm -rf "$work"
+  return "$status"
+}
+
+# no_machine_paths DIST WORK: no file that the packages in DIST install or unpack names a
+# folder of the machine that built them: the tree, the home and the caches the builds read
+# there, or WORK, where they were built. Both builds of the stage read the same caches, so
+# comparing them cannot see those.
+no_machine_paths() {
+  local unpacked=$2/unpacked package status=0
+  for package in "$1"/*.deb "$1"/*.zip; do
+    [ -e "$package" ] || continue
+    mkdir -p "$unpacked/${package##*/}"
+    case $package in
+      *.deb) dpkg-deb -x "$package" "$unpacked/${package##*/}" ;;
+      *.zip) unzip -q "$package" -d "$unpacked/${package##*/}" ;;
+    esac || {
+      echo "Packages rebuilt: cannot unpack ${package##*/}"
+      return 1
+    }
+  done
+  grep -raoF -e "$tree_top" -e "$HOME/" -e "$2" -e "$(arm64_sysroot_cache)" \
+    -e "$(windows_deps_cache)" "$unpacked" >"$2/machine_paths" || status=$?
+  if [ "$status" -gt 1 ]; then
+    echo "Packages rebuilt: cannot search the unpacked packages for this machine's folders"
+    return 1
+  fi
+  if [ "$status" -eq 0 ]; then
+    sort -u "$2/machine_paths" | head -n 5 | sed "s:^$unpacked/::"
+    echo "Packages rebuilt: files in them name folders of the machine that built them (above)"
+    return 1
+  fi
+  echo "No file in the packages names a folder of the machine that built them"
+}
