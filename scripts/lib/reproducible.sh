@@ -25,16 +25,14 @@ tree_copy() {
 # run_reproducibility_stage KIND...: scripts/package of each KIND (amd64, arm64, windows),
 # built twice by reprotest and compared. Both builds read this machine's caches (compiler,
 # Windows libraries, arm64 sysroot) by their paths, whatever their home, and take their time
-# stamps from this tree's commit. ccache keys its objects by the locale too, as it may
-# change the compiler's messages, never its objects: the second build's locale must not
-# make it compile everything again.
+# stamps from this tree's commit.
 run_reproducibility_stage() {
   local work command artifacts="dist/*.deb dist/SHA256SUMS" kind status=0
   ensure_packages "${reproducible_packages[@]}"
   work=$(mktemp -d)
   tree_copy "$work/source"
   command="export SOURCE_DATE_EPOCH=$(source_date_epoch) QUORVALE_CCACHE=ON"
-  command+=" CCACHE_DIR=$(ccache -k cache_dir) CCACHE_NOHASHDIR=true CCACHE_SLOPPINESS=locale"
+  command+=" CCACHE_DIR=$(ccache -k cache_dir)"
   command+=" QUORVALE_WINDOWS_DEPS_CACHE=$(windows_deps_cache)"
   command+=" QUORVALE_ARM64_SYSROOT_CACHE=$(arm64_sysroot_cache)"
   for kind in "$@"; do
