@@ -84,9 +84,7 @@ run_arm64_stage() {
 # programs, and each package its Depends names is an arm64 package of Debian's, one the
 # sysroot was made of.
 run_arm64_package_test() {
-  if [ "$(id -u)" -ne 0 ] && ! sudo -n true 2>/dev/null; then
-    skip_stage "building the package needs root or sudo"
-  fi
+  skip_unless_root_or_sudo "building the package"
   QUORVALE_CCACHE=ON scripts/package arm64
   QUORVALE_ARM64_SYSROOT=$(arm64_sysroot)
   local deb root program name architecture

@@ -98,9 +98,7 @@ run_client_under_tsan() {
 
 # Builds the Debian package and checks it, then installs it, plays from it and purges it.
 run_package_test() {
-  if [ "$(id -u)" -ne 0 ] && ! sudo -n true 2>/dev/null; then
-    skip_stage "building and installing the package needs root or sudo"
-  fi
+  skip_unless_root_or_sudo "building and installing the package"
   QUORVALE_CCACHE=ON scripts/package
   tests/package/install_test.sh
 }

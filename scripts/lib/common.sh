@@ -220,6 +220,14 @@ skip_stage() {
   exit 0
 }
 
+# skip_unless_root_or_sudo WHAT: skips the stage when WHAT, which needs root, can have
+# neither root nor sudo without a password here.
+skip_unless_root_or_sudo() {
+  if [ "$(id -u)" -ne 0 ] && ! sudo -n true 2>/dev/null; then
+    skip_stage "$1 needs root or sudo"
+  fi
+}
+
 # stage NAME COMMAND... runs the command as one named stage, prints its heading, and
 # records its time and outcome for stage_summary. A failing stage names itself on stderr.
 stage_names=()
