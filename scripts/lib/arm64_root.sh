@@ -15,7 +15,7 @@ arm64_debootstrap() {
 # Uses test-release's root, suite, name and in_root.
 arm64_package_round_trip() {
   local deb
-  deb=dist/$suite/quorvale_$(project_version)_arm64.deb
+  deb=dist/$suite/$(debian_package_file arm64)
   if [ ! -f "$deb" ]; then
     echo "scripts/test-release: no $deb, which scripts/test-release $suite builds" >&2
     return 1

@@ -79,16 +79,15 @@ run_arm64_stage() {
   )
 }
 
-# The stage of scripts/test for the arm64 package: scripts/package arm64 (lintian and the
-# package's own checks), then what makes it an arm64 package: its programs are aarch64
-# programs, and each package its Depends names is an arm64 package of Debian's, one the
-# sysroot was made of.
+# The stage of scripts/test for the arm64 package that the rebuild stage built and checked
+# (lintian and the package's own checks, in scripts/package arm64): what makes it an arm64
+# package. Its programs are aarch64 programs, and each package its Depends names is an
+# arm64 package of Debian's, one the sysroot was made of.
 run_arm64_package_test() {
-  skip_unless_root_or_sudo "building the package"
-  QUORVALE_CCACHE=ON scripts/package arm64
+  skip_unless_root_or_sudo "building the arm64 package"
   QUORVALE_ARM64_SYSROOT=$(arm64_sysroot)
   local deb root program name architecture
-  deb=dist/quorvale_$(project_version)_arm64.deb
+  deb=dist/$(debian_package_file arm64)
   root=$(mktemp -d)
   dpkg-deb -x "$deb" "$root"
   # Every ELF file in it, the game and the server at least, is an aarch64 program.

@@ -27,7 +27,13 @@ write_checksums() {
 
 # The game's version, as CMakeLists.txt's project() declares it; scripts/package holds
 # debian/changelog's newest entry to it.
-project_version() { sed -n 's/^project(quorvale VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt; }
+project_version() {
+  sed -n 's/^project(quorvale VERSION \([0-9.]*\).*/\1/p' "$tree_top/CMakeLists.txt"
+}
+
+# debian_package_file ARCH: the name scripts/package gives the Debian package of ARCH
+# (amd64, arm64) in dist/.
+debian_package_file() { echo "quorvale_$(project_version)_$1.deb"; }
 
 # The release this runs on (bookworm, trixie, ...), from /etc/os-release.
 release_codename() {
@@ -293,7 +299,7 @@ wait_background() {
   local i=0 status=0 pid name log left_out
   if [ $# -gt 0 ]; then
     for left_out in "${stage_left_out_names[@]}"; do
-      [[ "$left_out" != "$1 (left out: "* ]] || return 0
+      [ "$left_out" != "$1" ] || return 0
     done
     while [ $i -lt ${#background_names[@]} ] && [ "${background_names[$i]}" != "$1" ]; do
       i=$((i + 1))
@@ -332,15 +338,17 @@ stop_background() {
 # stage_left_out NAME WHY: a stage that the run's caller asked to leave out, which never
 # starts; unlike a skip, it is the caller's choice, and the summary names it with why.
 stage_left_out_names=()
+stage_left_out_reasons=()
 stage_left_out() {
   echo "== $1 (left out: $2)"
-  stage_left_out_names+=("$1 (left out: $2)")
+  stage_left_out_names+=("$1")
+  stage_left_out_reasons+=("$2")
 }
 
 # Prints one line per finished stage with its time, a skipped one with why, then the stages
 # left out, then the count of stages passed and skipped (and left out, if any).
 stage_summary() {
-  local i skipped=0 left_out count
+  local i skipped=0 count
   echo "-- Time per stage"
   for i in "${!stage_names[@]}"; do
     if [ -n "${stage_skips[$i]}" ]; then
@@ -351,7 +359,9 @@ stage_summary() {
       printf '%5s s  %s\n' "${stage_seconds[$i]}" "${stage_names[$i]}"
     fi
   done
-  for left_out in "${stage_left_out_names[@]}"; do printf '    -    %s\n' "$left_out"; done
+  for i in "${!stage_left_out_names[@]}"; do
+    printf '    -    %s (left out: %s)\n' "${stage_left_out_names[$i]}" "${stage_left_out_reasons[$i]}"
+  done
   count="stages: $((${#stage_names[@]} - skipped)) passed, $skipped skipped"
   [ ${#stage_left_out_names[@]} -eq 0 ] || count+=", ${#stage_left_out_names[@]} left out"
   echo "$count"

@@ -2,8 +2,9 @@
 # second time in another folder, at another date and time, in another time zone and locale,
 # with another umask, home and PATH and variables of its own in the environment, and
 # compares the two byte for byte. A difference fails the stage with the start of diffoscope's
-# report, which names the file and the field. Sourced after common.sh, windows_deps.sh and
-# arm64_sysroot.sh.
+# report, which names the file and the field. The first build's Debian packages are the
+# ones the later stages install and check: they go to dist/. Sourced after common.sh,
+# windows_deps.sh and arm64_sysroot.sh.
 
 reproducible_packages=(reprotest diffoscope-minimal faketime unzip)
 
@@ -56,6 +57,17 @@ run_reproducibility_stage() {
   echo "Packages rebuilt bit for bit ($*), under: $reproducible_variations"
   sed 's/^/  /' "$work/store/SHA256SUMS"
   no_machine_paths "$work/store/control/source-root/dist" "$work" || status=$?
+  if [ "$status" -eq 0 ]; then
+    # reprotest keeps only what it compares: not the .buildinfo records, which differ
+    # between the builds. One left in dist/ by another build would describe that build.
+    local deb
+    mkdir -p dist
+    for deb in "$work/store/control/source-root/dist/"*.deb; do
+      rm -f "dist/$(basename "$deb" .deb).buildinfo"
+      cp "$deb" dist/
+    done
+    write_checksums
+  fi
   rm -rf "$work"
   return "$status"
 }

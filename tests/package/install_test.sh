@@ -169,7 +169,7 @@ main() {
   cd "$(dirname "$0")/../.."
   local deb=${1:-}
   if [ -z "$deb" ]; then
-    deb=dist/quorvale_$(project_version)_$(dpkg --print-architecture).deb
+    deb=dist/$(debian_package_file "$(dpkg --print-architecture)")
   fi
   [ -f "$deb" ] || fail "no package at $deb; build it with scripts/package"
   deb=$(realpath "$deb")
