@@ -1,8 +1,8 @@
 /*
  * What the server's tests use to run the real quorvale-server: the shared child
  * process, port facts, a listening peer and scratch files under the short names these
- * tests use, the command line of the program, whose path the build gives as
- * QUORVALE_SERVER_BINARY, and the check of a command line it refuses.
+ * tests use, the command line of the program, whose path the build gives
+ * (server_binary.cpp), and the check of a command line it refuses.
  */
 #pragma once
 
@@ -16,6 +16,7 @@
 #include "listening_peer.h"
 #include "port_facts.h"
 #include "scratch_folder.h"
+#include "server_binary.h"
 #include "test_files.h"
 
 using std::chrono::milliseconds;
@@ -30,7 +31,7 @@ using test_support::write_file;
 
 // The command that runs quorvale-server with these arguments.
 inline std::vector<std::string> server_command(const std::vector<std::string>& arguments) {
-  std::vector<std::string> command{QUORVALE_SERVER_BINARY};
+  std::vector<std::string> command{server_binary()};
   command.insert(command.end(), arguments.begin(), arguments.end());
   return command;
 }

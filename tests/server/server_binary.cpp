@@ -1,0 +1,3 @@
+#include "server_binary.h"
+
+std::string server_binary() { return QUORVALE_SERVER_BINARY; }
