@@ -30,7 +30,7 @@ target_flags() {
 # Configures the preset fuzz (clang++) and builds every target; quiet unless it fails.
 build_fuzz_targets() {
   local log=$fuzz_build-build.log
-  if ! { cmake --preset fuzz && cmake --build --preset fuzz; } >"$log" 2>&1; then
+  if ! { configure_preset fuzz && cmake --build --preset fuzz; } >"$log" 2>&1; then
     tail -n 40 "$log" >&2
     echo "fuzz: the targets did not build (whole log: $log)" >&2
     return 1

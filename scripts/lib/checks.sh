@@ -45,7 +45,7 @@ check_tidy() {
   fi
   build=$(preset_build_dir default)
   fuzz_build=$(preset_build_dir fuzz)
-  [ -f "$fuzz_build/compile_commands.json" ] || cmake --preset fuzz >/dev/null
+  [ -f "$fuzz_build/compile_commands.json" ] || configure_preset fuzz
   common=$({ release_codename; clang-tidy --version; cat .clang-tidy; git ls-files '*.h' | xargs cat; } | sha256sum)
   # A job a line: the file, what to check, and the build whose compile commands it takes.
   local jobs

@@ -44,7 +44,7 @@ release_codename() {
 
 # Every name here exists on Debian 12 and Debian 13 alike: where a release has its own
 # version of a tool (clang, its runtime), the release's default package is named.
-play_packages=(build-essential cmake pkg-config libsdl1.2-dev libsdl-image1.2-dev
+play_packages=(build-essential cmake ninja-build pkg-config libsdl1.2-dev libsdl-image1.2-dev
   libsdl-gfx1.2-dev libboost-system-dev libboost-thread-dev)
 display_packages=(xvfb x11-utils xdotool imagemagick)
 test_packages=(ccache libgtest-dev libbenchmark-dev libboost-chrono-dev clang libclang-rt-dev
@@ -84,10 +84,18 @@ apt_get() { as_package_manager apt-get -o DPkg::Lock::Timeout=600 "$@"; }
 # configure preset, relative to the tree's top (the scripts run from there).
 preset_build_dir() { cmake -P "$tree_top/cmake/preset_build_dir.cmake" "$1"; }
 
+# configure_preset NAME [ARG...]: configures the build folder of the configure preset NAME.
+# A folder that another generator made (make's, before the presets named Ninja) cannot be
+# configured again as it stands: it is configured afresh instead, once, and a failure that
+# has another cause shows itself there.
+configure_preset() {
+  cmake --preset "$@" >/dev/null 2>&1 || cmake --preset "$@" --fresh >/dev/null
+}
+
 # build_preset NAME: configures and builds with the configure and build presets of that
 # name (CMakePresets.json: each build folder's options are declared there, once).
 build_preset() {
-  cmake --preset "$1" >/dev/null
+  configure_preset "$1"
   cmake --build --preset "$1"
 }
 

@@ -6,7 +6,7 @@ source scripts/lib/windows_deps.sh
 
 windows_packaging=packaging/windows
 # googletest: the preset configures the suites too (built only when asked for).
-windows_packages=(cmake make zip nsis binutils-mingw-w64-x86-64 python3 googletest)
+windows_packages=(cmake ninja-build zip nsis binutils-mingw-w64-x86-64 python3 googletest)
 
 windows_package_name() { echo "quorvale-$(project_version)-windows-x64"; }
 
@@ -23,7 +23,7 @@ windows_build() {
   if ! grep -qsx "QUORVALE_WINDOWS_DEPS:PATH=$deps" "$build/CMakeCache.txt"; then
     rm -f "$build/CMakeCache.txt"
   fi
-  if ! { QUORVALE_WINDOWS_DEPS=$deps cmake --preset windows &&
+  if ! { QUORVALE_WINDOWS_DEPS=$deps configure_preset windows &&
     cmake --build --preset "$1"; } >"$log" 2>&1; then
     tail -n 40 "$log" >&2
     echo "Windows build: failed; the whole log is $log" >&2
