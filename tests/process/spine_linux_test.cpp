@@ -10,16 +10,16 @@
 
 #include "child_process.h"
 #include "client_output.h"
+#include "program_paths.h"
 #include "skip_or_fail.h"
 #include "test_files.h"
 
 using namespace std::chrono_literals;
 using test_support::ChildProcess;
+using test_support::client_binary;
 using test_support::source_dir;
 
 namespace {
-
-std::string client_path() { return QUORVALE_CLIENT_BINARY; }
 
 // The first line a command prints, or "" if it prints none.
 std::string first_line_of(const std::string& command) {
@@ -36,7 +36,7 @@ std::string first_line_of(const std::string& command) {
 }  // namespace
 
 TEST(Client, PrintsEveryProgressLineInOrderAndEndsCleanlyOnSigterm) {
-  ChildProcess client({client_path()}, {"SDL_VIDEODRIVER=dummy"}, source_dir());
+  ChildProcess client({client_binary()}, {"SDL_VIDEODRIVER=dummy"}, source_dir());
   ASSERT_TRUE(client.wait_for_stdout("Main game has begun!\n", 10s)) << client.err();
   // SDL turns the signal into a quit request, which ends the loop like closing the window.
   client.signal(SIGTERM);
@@ -47,7 +47,7 @@ TEST(Client, PrintsEveryProgressLineInOrderAndEndsCleanlyOnSigterm) {
 TEST(Client, OpensItsWindowAndEndsOnEscape) {
   const char* display = getenv("DISPLAY");
   if (!display || !*display) SKIP_OR_FAIL_UNDER_CI("needs an X display (scripts/test starts one)");
-  ChildProcess client({client_path()}, {"SDL_VIDEODRIVER=x11"}, source_dir());
+  ChildProcess client({client_binary()}, {"SDL_VIDEODRIVER=x11"}, source_dir());
   ASSERT_TRUE(client.wait_for_stdout("Main game has begun!\n", 10s)) << client.err();
   std::string window;
   for (int tries = 0; tries < 50 && window.empty(); ++tries) {

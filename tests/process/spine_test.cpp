@@ -6,23 +6,19 @@
 
 #include "child_process.h"
 #include "damaged_picture.h"
+#include "program_paths.h"
 #include "scratch_folder.h"
 #include "test_files.h"
 
 using namespace std::chrono_literals;
 using test_support::ChildProcess;
+using test_support::client_binary;
 using test_support::ScratchFolder;
 using test_support::source_dir;
 
-namespace {
-
-std::string client_path() { return QUORVALE_CLIENT_BINARY; }
-
-}  // namespace
-
 TEST(Client, SaysInOneLineWhereTheMapShouldBeWhenRunFromTheWrongFolder) {
   ScratchFolder no_gfx;
-  ChildProcess client({client_path()}, {"SDL_VIDEODRIVER=dummy"}, no_gfx.path());
+  ChildProcess client({client_binary()}, {"SDL_VIDEODRIVER=dummy"}, no_gfx.path());
   EXPECT_EQ(client.wait_for_exit(10s), 1) << client.err();
   EXPECT_EQ(client.out().find("Map loaded"), std::string::npos);
   const std::string& err = client.err();
@@ -36,7 +32,7 @@ TEST(Client, RefusesADamagedMapInOneLineWithoutSendingThePlayerToAnotherFolder) 
   std::filesystem::create_directory(game.file("gfx"));
   ASSERT_TRUE(test_support::write_file(game.file("gfx/map1.png"),
                                        test_support::png_with_an_overlong_chunk()));
-  ChildProcess client({client_path()}, {"SDL_VIDEODRIVER=dummy"}, game.path());
+  ChildProcess client({client_binary()}, {"SDL_VIDEODRIVER=dummy"}, game.path());
   // The reader that ignored its short reads never came back from this file.
   EXPECT_EQ(client.wait_for_exit(10s), 1) << client.err();
   EXPECT_EQ(client.out().find("Map loaded"), std::string::npos);

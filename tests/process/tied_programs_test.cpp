@@ -6,6 +6,7 @@
 #include "child_process.h"
 #include "net/snapshot_format.h"
 #include "port_facts.h"
+#include "program_paths.h"
 #include "scratch_folder.h"
 #include "test_files.h"
 
@@ -30,9 +31,9 @@ TEST(TiedPrograms, EndWithTheirParentHoweverItEnds) {
     SCOPED_TRACE(c.parent_ends);
     test_support::ScratchFolder folder;
     const std::string port = std::to_string(game_port);
-    ChildProcess parent(
-        {QUORVALE_TIED_PARENT, QUORVALE_SERVER_BINARY, port, folder.file("server.log"), c.mode}, {},
-        test_support::source_dir());
+    ChildProcess parent({test_support::tied_parent_binary(), test_support::server_binary(), port,
+                         folder.file("server.log"), c.mode},
+                        {}, test_support::source_dir());
     ASSERT_TRUE(parent.wait_for_stdout("serving", 20s))
         << parent.err() << test_support::read_file(folder.file("server.log"));
     if (std::string(c.mode) == "wait") parent.signal(kill_outright);

@@ -12,6 +12,7 @@
 #include "tests/server/server_process.h"
 #include "tests/server/stream_client.h"
 
+using test_support::client_binary;
 using test_support::source_dir;
 
 namespace {
@@ -40,7 +41,7 @@ TEST(ClientEndToEndTest, TheClientAddsEachUnitOnceAndSaysGoodbyeOnSigterm) {
                       {}, source_dir());
   ASSERT_TRUE(server.wait_until_listening(client_port, start_limit)) << server.err();
 
-  ChildProcess client({QUORVALE_CLIENT_BINARY}, {"SDL_VIDEODRIVER=dummy"}, source_dir());
+  ChildProcess client({client_binary()}, {"SDL_VIDEODRIVER=dummy"}, source_dir());
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
   while (count_lines(client.out(), "New entity added!") < default_units &&
          std::chrono::steady_clock::now() < deadline)

@@ -2,7 +2,7 @@
  * What the server's tests use to run the real quorvale-server: the shared child
  * process, port facts, a listening peer and scratch files under the short names these
  * tests use, the command line of the program, whose path the build gives
- * (server_binary.cpp), and the check of a command line it refuses.
+ * (program_paths.h), and the check of a command line it refuses.
  */
 #pragma once
 
@@ -15,8 +15,8 @@
 #include "child_process.h"
 #include "listening_peer.h"
 #include "port_facts.h"
+#include "program_paths.h"
 #include "scratch_folder.h"
-#include "server_binary.h"
 #include "test_files.h"
 
 using std::chrono::milliseconds;
@@ -31,7 +31,7 @@ using test_support::write_file;
 
 // The command that runs quorvale-server with these arguments.
 inline std::vector<std::string> server_command(const std::vector<std::string>& arguments) {
-  std::vector<std::string> command{server_binary()};
+  std::vector<std::string> command{test_support::server_binary()};
   command.insert(command.end(), arguments.begin(), arguments.end());
   return command;
 }

@@ -1,3 +1,0 @@
-#include "server_binary.h"
-
-std::string server_binary() { return QUORVALE_SERVER_BINARY; }
