@@ -12,10 +12,8 @@ windows_suites_prefix=${XDG_CACHE_HOME:-$HOME/.cache}/quorvale/wine-suites
 windows_suites_wine() {
   wine_environment "$windows_suites_prefix"
   [ -f "$WINEPREFIX/.made" ] && return 0
-  rm -rf "$WINEPREFIX"
-  mkdir -p "$WINEPREFIX"
   {
-    "$wine_program" wineboot -i &&
+    wine_new_prefix "$windows_suites_prefix" &&
       "$wine_program" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f &&
       wineserver -w
   } >/dev/null 2>&1 || {

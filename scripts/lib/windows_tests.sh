@@ -9,15 +9,6 @@ windows_test_packages=(wine wine64 unzip xvfb xdotool imagemagick iproute2)
 
 source scripts/lib/wine.sh
 
-# Wine with a prefix of the stage's own, made afresh.
-windows_wine_setup() {
-  wine_environment "$1"
-  rm -rf "$WINEPREFIX"
-  mkdir -p "$WINEPREFIX"
-  "$wine_program" wineboot -i >/dev/null 2>&1
-  wineserver -w
-}
-
 source scripts/lib/other_builds.sh
 
 # windows_same_output WHAT MIN_LINES LINUX_PROGRAM WINDOWS_PROGRAM OUT: runs a program of
@@ -219,7 +210,8 @@ run_windows_stage() {
     trap 'stop_display; wineserver -k >/dev/null 2>&1 || true; rm -rf "$out"' EXIT
     start_display
     (cd "$out" && unzip -q "$OLDPWD/dist/$name.zip")
-    windows_wine_setup "$out/wine"
+    # A prefix of the stage's own, made afresh.
+    wine_new_prefix "$out/wine"
     # Every heading x speed and the shot grid: 72,360 steps and more.
     windows_same_output "exact results" 70000 "$linux/tests/units/exact_table" \
       "$windows/tests/units/exact_table.exe" "$out"

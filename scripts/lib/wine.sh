@@ -8,3 +8,29 @@ wine_environment() {
   export WINEPREFIX=$1 WINEDEBUG=-all,err+module WINEDLLOVERRIDES="mscoree,mshtml="
   wine_program=$(type -P wine || echo /usr/lib/wine/wine64)
 }
+
+# wine_new_prefix FOLDER: makes FOLDER a new Wine prefix, as `wineboot -i` makes one, and
+# sets Wine's environment for it (wine_environment). Wine takes some 15 s to make a prefix
+# and cp a second to copy one: the first made for this Wine is kept in the user's cache,
+# and each later one is a copy of it.
+wine_new_prefix() {
+  local template
+  wine_environment "$1"
+  template=${XDG_CACHE_HOME:-$HOME/.cache}/quorvale/wine-prefix/$("$wine_program" --version |
+    sha256sum | cut -c1-16)
+  if [ ! -d "$template" ]; then
+    mkdir -p "${template%/*}"
+    rm -rf "$template.$$"
+    WINEPREFIX=$template.$$ "$wine_program" wineboot -i >/dev/null 2>&1 &&
+      WINEPREFIX=$template.$$ wineserver -w || {
+      rm -rf "$template.$$"
+      echo "Wine could not make a prefix in $template.$$" >&2
+      return 1
+    }
+    # Another run that made one first keeps its own.
+    mv -T "$template.$$" "$template" 2>/dev/null || rm -rf "$template.$$"
+  fi
+  rm -rf "$1"
+  mkdir -p "${1%/*}"
+  cp -a "$template" "$1"
+}
