@@ -54,12 +54,14 @@ compat_sdl_packages=()
 [ "$(release_codename)" = bookworm ] && compat_sdl_packages=(libsdl1.2-compat)
 compat_sdl_dir=/usr/lib/x86_64-linux-gnu/sdl12-compat
 
-# Installs those of the named Debian packages that are missing.
+# Installs those of the named Debian packages that are missing; one look at dpkg's
+# database for them all (dpkg-query fails when it knows of one not at all).
 ensure_packages() {
-  local missing=() package
+  local installed missing=() package
+  installed=" $(dpkg-query -W -f='${db:Status-Abbrev}${Package}\n' "$@" 2>/dev/null |
+    sed -n 's/^ii *//p' | tr '\n' ' ')" || true
   for package in "$@"; do
-    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||
-      missing+=("$package")
+    [[ $installed == *" $package "* ]] || missing+=("$package")
   done
   [ ${#missing[@]} -eq 0 ] && return 0
   echo "Installing Debian packages: ${missing[*]}"
@@ -136,9 +138,11 @@ start_display() {
     Xvfb ":$n" -screen 0 800x600x24 -nolisten tcp -noreset >/dev/null 2>&1 &
     xvfb_pid=$!
     export DISPLAY=":$n"
-    wait_until 5 0.1 display_answers "$n" && return 0
+    # Stages start displays side by side: the display is ours only if the lock that the
+    # server which took it wrote names ours.
+    wait_until 5 0.1 display_answers "$n" && display_locked_by "$n" "$xvfb_pid" && return 0
     # Gone already when another server took the display first.
-    kill "$xvfb_pid" 2>/dev/null || true
+    end_child "$xvfb_pid"
   done
   echo "Could not start a virtual X server (Xvfb)" >&2
   return 1
@@ -146,6 +150,9 @@ start_display() {
 
 # display_answers N: the X server of display :N takes connections, or has made its socket.
 display_answers() { xdpyinfo -display ":$1" >/dev/null 2>&1 || [ -e "/tmp/.X11-unix/X$1" ]; }
+
+# display_locked_by N PID: the X server's lock of display :N names process PID.
+display_locked_by() { [ "$(tr -d ' \n' <"/tmp/.X$1-lock" 2>/dev/null)" = "$2" ]; }
 
 # units_arrived N OUTPUT: the client's output names at least N units added.
 units_arrived() {
