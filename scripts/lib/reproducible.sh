@@ -4,8 +4,9 @@
 # compares the two byte for byte. A difference fails the stage with the start of diffoscope's
 # report, which names the file and the field. The first build's Debian packages are checked
 # once (the second's, the same bytes, would pass or fail alike) and are the ones the later
-# stages install: they go to dist/. Sourced after common.sh, windows_deps.sh and
-# arm64_sysroot.sh.
+# stages install: they go to dist/. The Windows package is built once by the Windows stage,
+# which needs it, and once more here to compare. Sourced after common.sh, windows_deps.sh,
+# windows_package.sh and arm64_sysroot.sh.
 
 reproducible_packages=(reprotest diffoscope-minimal faketime unzip)
 
@@ -24,15 +25,16 @@ tree_copy() {
     tar -c --null -T - | tar -x -C "$1")
 }
 
-# run_reproducibility_stage KIND...: scripts/package of each KIND (amd64, arm64, windows),
-# built twice by reprotest and compared. Both builds read this machine's caches (compiler,
-# Windows libraries, arm64 sysroot) by their paths, whatever their home, and take their time
-# stamps from this tree's commit.
-run_reproducibility_stage() {
-  local work command artifacts="dist/*.deb dist/SHA256SUMS" kind status=0
-  skip_unless_root_or_sudo "building the packages"
-  ensure_packages "${reproducible_packages[@]}"
-  work=$(mktemp -d)
+# rebuilt_by_reprotest WORK ARTIFACTS CONTROL KIND...: scripts/package of each KIND (amd64,
+# arm64, windows) built by reprotest from a copy of the tree in WORK, varied, and the
+# ARTIFACTS compared byte for byte with those of CONTROL, a folder laid out as reprotest
+# keeps a build (CONTROL/source-root/dist/...), or, where CONTROL is "", of a first build
+# of reprotest's own. Both builds read this machine's caches (compiler, Windows libraries,
+# arm64 sysroot) by their paths, whatever their home, and take their time stamps from this
+# tree's commit. reprotest keeps the builds in WORK/store.
+rebuilt_by_reprotest() {
+  local work=$1 artifacts=$2 control=$3 command kind status=0
+  shift 3
   tree_copy "$work/source"
   command="export SOURCE_DATE_EPOCH=$(source_date_epoch) QUORVALE_CCACHE=ON"
   command+=" CCACHE_DIR=$(ccache -k cache_dir)"
@@ -40,10 +42,10 @@ run_reproducibility_stage() {
   command+=" QUORVALE_ARM64_SYSROOT_CACHE=$(arm64_sysroot_cache)"
   for kind in "$@"; do
     command+=" && scripts/package --unchecked ${kind#amd64}"
-    [ "$kind" != windows ] || artifacts+=" dist/*.zip dist/*.exe dist/*.tar.gz dist/*.patch"
   done
-  reprotest --variations="$reproducible_variations" --store-dir "$work/store" \
-    -c "$command" "$work/source" "$artifacts" >"$work/reprotest.log" 2>&1 || status=$?
+  reprotest ${control:+--control-build "$control"} --variations="$reproducible_variations" \
+    --store-dir "$work/store" -c "$command" "$work/source" "$artifacts" >"$work/reprotest.log" 2>&1 ||
+    status=$?
   if [ "$status" -ne 0 ]; then
     if [ -s "$work/store/experiment-1.diffoscope.out" ]; then
       head -n 40 "$work/store/experiment-1.diffoscope.out"
@@ -52,12 +54,21 @@ run_reproducibility_stage() {
       tail -n 30 "$work/reprotest.log"
       echo "Packages rebuilt: reprotest failed with status $status before comparing"
     fi
-    rm -rf "$work"
     return 1
   fi
   echo "Packages rebuilt bit for bit ($*), under: $reproducible_variations"
   sed 's/^/  /' "$work/store/SHA256SUMS"
-  no_machine_paths "$work/store/control/source-root/dist" "$work" || status=$?
+}
+
+# run_reproducibility_stage KIND...: the Debian packages of each KIND (amd64, arm64) built
+# twice by reprotest and compared; the first build's go to dist/, checked.
+run_reproducibility_stage() {
+  local work status=0
+  skip_unless_root_or_sudo "building the packages"
+  ensure_packages "${reproducible_packages[@]}"
+  work=$(mktemp -d)
+  rebuilt_by_reprotest "$work" "dist/*.deb dist/SHA256SUMS" "" "$@" || status=$?
+  [ "$status" -ne 0 ] || no_machine_paths "$work/store/control/source-root/dist" "$work" || status=$?
   if [ "$status" -eq 0 ]; then
     # reprotest keeps only what it compares: not the .buildinfo records, which differ
     # between the builds. One left in dist/ by another build would describe that build.
@@ -70,6 +81,24 @@ run_reproducibility_stage() {
     done
     write_checksums
   fi
+  rm -rf "$work"
+  return "$status"
+}
+
+# rebuild_windows_package: the Windows package that package_windows left in dist/ (the zip,
+# the installer, SDL's source and our patch) built again by reprotest and compared with it.
+rebuild_windows_package() {
+  local work name file status=0
+  ensure_packages "${reproducible_packages[@]}"
+  work=$(mktemp -d)
+  name=$(windows_package_name)
+  mkdir -p "$work/control/source-root/dist"
+  for file in "$name.zip" "$name-setup.exe" $(windows_deps_sdl_source "$(windows_deps_prefix)"); do
+    cp "dist/${file##*/}" "$work/control/source-root/dist/"
+  done
+  rebuilt_by_reprotest "$work" "dist/*.zip dist/*.exe dist/*.tar.gz dist/*.patch" "$work/control" \
+    windows || status=$?
+  [ "$status" -ne 0 ] || no_machine_paths "$work/control/source-root/dist" "$work" || status=$?
   rm -rf "$work"
   return "$status"
 }

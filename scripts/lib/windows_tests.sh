@@ -189,28 +189,39 @@ windows_archives_missing() {
     "packaging/windows/sources.sha256, or set QUORVALE_THIRD_PARTY)"
 }
 
-# The stage of scripts/test: the package built as a user builds it, then every check under
-# Wine, on a virtual display of its own (what other stages' windows hold down is not its)
-# and in networks of their own. Skipped in one line where the upstream archives are
-# missing (a failure under CI).
+# The stage of scripts/test: the programs and the suites cross-built and the package built
+# as a user builds it; then the suites under Wine (in their prefix, with no display) and the
+# package rebuilt and compared (rebuild_windows_package) run beside every other check,
+# which run under Wine on a virtual display of the stage's own (what other stages' windows
+# hold down is not its), in a fresh prefix and in networks of their own. Skipped in one line
+# where the upstream archives are missing (a failure under CI).
 run_windows_stage() {
-  local why
+  local why start=$SECONDS
   if why=$(windows_archives_missing); then
     skip_stage "$why"
   fi
-  ensure_packages "${windows_test_packages[@]}"
-  package_windows
-  run_windows_suites
+  ensure_packages "${windows_test_packages[@]}" "${windows_suites_packages[@]}"
+  windows_build windows
+  scripts/package windows
+  echo "Windows cross build and package: $((SECONDS - start)) s"
   (
     out=$(mktemp -d)
     name=$(windows_package_name)
     linux=$(preset_build_dir default)
     windows=$(preset_build_dir windows)
+    # Each in a process group of its own, which a failure of the checks ends whole.
+    set -m
+    windows_suites_under_wine >"$out/suites.log" 2>&1 &
+    suites=$!
+    rebuild_windows_package >"$out/rebuilt.log" 2>&1 &
+    rebuilt=$!
+    set +m
     # errexit holds in this trap: nothing here may fail.
-    trap 'stop_display; wineserver -k >/dev/null 2>&1 || true; rm -rf "$out"' EXIT
+    trap 'kill -- -"$suites" -"$rebuilt" 2>/dev/null || true; stop_display
+      wineserver -k >/dev/null 2>&1 || true; rm -rf "$out"' EXIT
     start_display
     (cd "$out" && unzip -q "$OLDPWD/dist/$name.zip")
-    # A prefix of the stage's own, made afresh.
+    # A prefix of the checks' own, made afresh.
     wine_new_prefix "$out/wine"
     # Every heading x speed and the shot grid: 72,360 steps and more.
     windows_same_output "exact results" 70000 "$linux/tests/units/exact_table" \
@@ -222,5 +233,11 @@ run_windows_stage() {
     windows_click_plays "$out/$name" "$out" quorvale.exe
     windows_server_serves_linux_client "$out/$name" "$out"
     windows_installer_round_trip "dist/$name-setup.exe" "$out"
+    status=0
+    wait "$suites" || status=$?
+    cat "$out/suites.log"
+    wait "$rebuilt" || status=$?
+    cat "$out/rebuilt.log"
+    exit "$status"
   )
 }
