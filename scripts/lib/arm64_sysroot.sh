@@ -46,7 +46,7 @@ arm64_sysroot() {
 
 # The folder above the sysroots: $QUORVALE_ARM64_SYSROOT_CACHE, else the user's cache.
 arm64_sysroot_cache() {
-  echo "${QUORVALE_ARM64_SYSROOT_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/quorvale/arm64-sysroot}"
+  echo "${QUORVALE_ARM64_SYSROOT_CACHE:-$quorvale_cache/arm64-sysroot}"
 }
 
 # The release, then a hash of what the sysroot is made from: the release, the package list

@@ -2,8 +2,6 @@
 # Sourced after common.sh.
 source fuzz/targets.sh
 
-quorvale_cache=${XDG_CACHE_HOME:-$HOME/.cache}/quorvale
-
 # The C++ sources of the tree, or only the programs' own (not tests, benchmarks or fuzz).
 all_sources() { git ls-files '*.cpp' '*.h'; }
 # The Windows sides of platform/ compile only with the cross compiler, so they are left out.
@@ -17,14 +15,18 @@ check_format() {
   all_sources | xargs clang-format --dry-run -Werror
 }
 
-# Runs the tests of a test preset (CMakePresets.json), on a loopback network of its own,
-# with the given VARIABLE=VALUE settings in their environment.
-run_suite() {
+# Runs the tests of a test preset (CMakePresets.json), on a virtual display and a loopback
+# network of its own, so that suites of different builds run side by side, with the given
+# VARIABLE=VALUE settings in their environment.
+run_suite() (
   local preset=$1 setting
   shift
   for setting in "$@"; do export "${setting?}"; done
+  # errexit holds in this trap: nothing here may fail.
+  trap 'stop_display' EXIT
+  start_display
   in_private_network ctest --preset "$preset"
-}
+)
 
 # clang-tidy with no finding allowed: every check of .clang-tidy over the programs' own
 # sources; the naming rule alone over the tests and benchmarks (the build of the preset

@@ -3,6 +3,10 @@
 # The tree's top, whatever folder the script that sources this runs in.
 tree_top=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 
+# Where the scripts keep what outlives a tree (built libraries, sysroots, Wine prefixes,
+# roots, clang-tidy's results): the user's cache.
+quorvale_cache=${XDG_CACHE_HOME:-$HOME/.cache}/quorvale
+
 # The port the game connects to, as the program declares it.
 game_port() {
   sed -n 's/^constexpr uint16_t game_port = \([0-9]*\);$/\1/p' "$tree_top/net/snapshot_format.h"

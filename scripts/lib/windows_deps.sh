@@ -35,7 +35,7 @@ windows_deps_sdl_source() {
 
 # The folder above the prefixes: $QUORVALE_WINDOWS_DEPS_CACHE, else the user's cache.
 windows_deps_cache() {
-  echo "${QUORVALE_WINDOWS_DEPS_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/quorvale/windows-deps}"
+  echo "${QUORVALE_WINDOWS_DEPS_CACHE:-$quorvale_cache/windows-deps}"
 }
 
 # The folder holding the upstream archives.

@@ -5,7 +5,7 @@ source scripts/lib/windows_package.sh
 source scripts/lib/wine.sh
 
 windows_suites_packages=(wine wine64 googletest)
-windows_suites_prefix=${XDG_CACHE_HOME:-$HOME/.cache}/quorvale/wine-suites
+windows_suites_prefix=$quorvale_cache/wine-suites
 
 # Wine as the suites use it: a prefix of their own, made on first use, where a crash prints
 # its backtrace instead of showing it.

@@ -16,7 +16,7 @@ wine_environment() {
 wine_new_prefix() {
   local template
   wine_environment "$1"
-  template=${XDG_CACHE_HOME:-$HOME/.cache}/quorvale/wine-prefix/$("$wine_program" --version |
+  template=$quorvale_cache/wine-prefix/$("$wine_program" --version |
     sha256sum | cut -c1-16)
   if [ ! -d "$template" ]; then
     mkdir -p "${template%/*}"
@@ -29,6 +29,8 @@ wine_new_prefix() {
     }
     # Another run that made one first keeps its own.
     mv -T "$template.$$" "$template" 2>/dev/null || rm -rf "$template.$$"
+    # The templates of the Wines this machine had before are of no more use.
+    find "${template%/*}" -mindepth 1 -maxdepth 1 ! -name "${template##*/}*" -exec rm -rf {} +
   fi
   rm -rf "$1"
   mkdir -p "${1%/*}"
