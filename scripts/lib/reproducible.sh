@@ -60,42 +60,28 @@ rebuilt_by_reprotest() {
   sed 's/^/  /' "$work/store/SHA256SUMS"
 }
 
-# run_reproducibility_stage KIND...: the Debian package of each KIND (amd64, arm64) built
-# twice by reprotest and compared, the kinds side by side; the first builds go to dist/,
-# checked.
+# run_reproducibility_stage KIND...: the Debian packages of each KIND (amd64, arm64) built
+# twice by reprotest and compared; the first build's go to dist/, checked.
 run_reproducibility_stage() {
-  local kind work works=() pids=() i status=0
+  local work status=0
   skip_unless_root_or_sudo "building the packages"
   ensure_packages "${reproducible_packages[@]}"
-  for kind in "$@"; do
-    works+=("$(mktemp -d)")
-    rebuilt_by_reprotest "${works[-1]}" "dist/*.deb dist/SHA256SUMS" "" "$kind" \
-      >"${works[-1]}/output" 2>&1 &
-    pids+=($!)
-  done
-  for i in "${!pids[@]}"; do
-    wait "${pids[$i]}" || status=$?
-    cat "${works[$i]}/output"
-  done
-  for work in "${works[@]}"; do
-    [ "$status" -ne 0 ] || no_machine_paths "$work/store/control/source-root/dist" "$work" ||
-      status=$?
-  done
+  work=$(mktemp -d)
+  rebuilt_by_reprotest "$work" "dist/*.deb dist/SHA256SUMS" "" "$@" || status=$?
+  [ "$status" -ne 0 ] || no_machine_paths "$work/store/control/source-root/dist" "$work" || status=$?
   if [ "$status" -eq 0 ]; then
     # reprotest keeps only what it compares: not the .buildinfo records, which differ
     # between the builds. One left in dist/ by another build would describe that build.
     local deb
     mkdir -p dist
-    for work in "${works[@]}"; do
-      for deb in "$work/store/control/source-root/dist/"*.deb; do
-        rm -f "dist/$(basename "$deb" .deb).buildinfo"
-        cp "$deb" dist/
-        tests/package/check_package.sh "dist/${deb##*/}" || status=$?
-      done
+    for deb in "$work/store/control/source-root/dist/"*.deb; do
+      rm -f "dist/$(basename "$deb" .deb).buildinfo"
+      cp "$deb" dist/
+      tests/package/check_package.sh "dist/${deb##*/}" || status=$?
     done
     write_checksums
   fi
-  rm -rf "${works[@]}"
+  rm -rf "$work"
   return "$status"
 }
 

@@ -33,9 +33,9 @@ run_windows_suites() {
   windows_suites_under_wine
 }
 
-# Runs the built suites under Wine (test preset windows: one at a time, for one prefix and
-# the tests' fixed ports, each within 120 s, so that one waiting on something that never
-# comes, a window say, fails rather than holding the run). Prints one line: the counts and
+# Runs the built suites under Wine (test preset windows: in one prefix, two at a time as
+# on Linux, each within 120 s, so that one waiting on something that never comes, a window
+# say, fails rather than holding the run). Prints one line: the counts and
 # the time; on a failure, the failed tests too, and the whole output stays in suites.log in
 # its build folder.
 windows_suites_under_wine() (
