@@ -20,15 +20,17 @@ wine_new_prefix() {
     sha256sum | cut -c1-16)
   if [ ! -d "$template" ]; then
     mkdir -p "${template%/*}"
-    rm -rf "$template.$$"
-    WINEPREFIX=$template.$$ "$wine_program" wineboot -i >/dev/null 2>&1 &&
-      WINEPREFIX=$template.$$ wineserver -w || {
-      rm -rf "$template.$$"
-      echo "Wine could not make a prefix in $template.$$" >&2
+    # A folder of this call's own: two checks of one stage may make the first at once.
+    local partial
+    partial=$(mktemp -d "$template.XXXXXX")
+    WINEPREFIX=$partial "$wine_program" wineboot -i >/dev/null 2>&1 &&
+      WINEPREFIX=$partial wineserver -w || {
+      rm -rf "$partial"
+      echo "Wine could not make a prefix in $partial" >&2
       return 1
     }
-    # Another run that made one first keeps its own.
-    mv -T "$template.$$" "$template" 2>/dev/null || rm -rf "$template.$$"
+    # Another call that made one first keeps its own.
+    mv -T "$partial" "$template" 2>/dev/null || rm -rf "$partial"
     # The templates of the Wines this machine had before are of no more use.
     find "${template%/*}" -mindepth 1 -maxdepth 1 ! -name "${template##*/}*" -exec rm -rf {} +
   fi
