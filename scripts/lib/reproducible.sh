@@ -44,8 +44,8 @@ rebuilt_by_reprotest() {
     command+=" && scripts/package --unchecked ${kind#amd64}"
   done
   reprotest ${control:+--control-build "$control"} --variations="$reproducible_variations" \
-    --store-dir "$work/store" -c "$command" "$work/source" "$artifacts" >"$work/reprotest.log" 2>&1 ||
-    status=$?
+    --store-dir "$work/store" -c "$command" "$work/source" "$artifacts" \
+    >"$work/reprotest.log" 2>&1 || status=$?
   if [ "$status" -ne 0 ]; then
     if [ -s "$work/store/experiment-1.diffoscope.out" ]; then
       head -n 40 "$work/store/experiment-1.diffoscope.out"
@@ -68,7 +68,8 @@ run_reproducibility_stage() {
   ensure_packages "${reproducible_packages[@]}"
   work=$(mktemp -d)
   rebuilt_by_reprotest "$work" "dist/*.deb dist/SHA256SUMS" "" "$@" || status=$?
-  [ "$status" -ne 0 ] || no_machine_paths "$work/store/control/source-root/dist" "$work" || status=$?
+  [ "$status" -ne 0 ] || no_machine_paths "$work/store/control/source-root/dist" "$work" ||
+    status=$?
   if [ "$status" -eq 0 ]; then
     # reprotest keeps only what it compares: not the .buildinfo records, which differ
     # between the builds. One left in dist/ by another build would describe that build.
@@ -85,8 +86,9 @@ run_reproducibility_stage() {
   return "$status"
 }
 
-# rebuild_windows_package: the Windows package that package_windows left in dist/ (the zip,
-# the installer, SDL's source and our patch) built again by reprotest and compared with it.
+# rebuild_windows_package: the Windows package that `scripts/package windows` left in dist/
+# (the zip, the installer, SDL's source and our patch) built again by reprotest and compared
+# with it.
 rebuild_windows_package() {
   local work name file status=0
   ensure_packages "${reproducible_packages[@]}"
