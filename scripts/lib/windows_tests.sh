@@ -133,11 +133,13 @@ windows_installer_round_trip() {
       "$wine_program" reg export "$hive" "Z:$out/registry-$1-$hive.reg" /y >/dev/null 2>&1
     done
     wineserver -w
-    # Wine writes its display driver's state anew at every start, under a new name, and the
+    # Wine writes its display driver's state anew at every start, under a new name; the
     # network cards it sees from the network it starts in (the other checks' private networks
-    # have loopback alone).
+    # have loopback alone); and in ServiceCurrent how many service processes it has started
+    # since it started, which depends on when its own services came up.
     cat "$out/registry-$1"-HK*.reg | iconv -f UTF-16 -t UTF-8 | tr -d '\r' |
-      awk '/^\[/ { wine = index($0, "\\Control\\Video\\") || index($0, "\\NetworkCards\\") }
+      awk '/^\[/ { wine = index($0, "\\Control\\Video\\") || index($0, "\\NetworkCards\\") ||
+          index($0, "\\Control\\ServiceCurrent]") }
         !wine && !/^"DriverDateData"=/' >"$out/registry-$1.txt"
   }
   snapshot before
