@@ -120,14 +120,19 @@ windows_server_serves_linux_client() {
 
 # The installer's round trip: silent install, the files and shortcuts and the entry in the
 # installed programs, silent uninstall, and then the prefix's files and registry exactly as
-# before.
+# before, and this machine's own menus and icons, in the user's home, as they were too.
 windows_installer_round_trip() {
   local setup=$1 out=$2 folder='C:\Program Files\Quorvale' drive=$WINEPREFIX/drive_c
+  local share=$HOME/.local/share
+  local menus=("$share/applications" "$share/desktop-directories" "$share/icons" "$share/mime"
+    "$HOME/.config/menus")
   snapshot() {
     # Windows' own folder changes with every start; the uninstaller's emptied folder in
     # Temp is one Windows removes at the restart, and Wine's restart does not.
-    (cd "$drive" && find . | grep -v -e '^\./windows/' -e '^\./users/.*/Temp/~nsu[^/]*\.tmp$' |
-      sort) >"$out/files-$1.txt"
+    {
+      (cd "$drive" && find . | grep -v -e '^\./windows/' -e '^\./users/.*/Temp/~nsu[^/]*\.tmp$')
+      find "${menus[@]}" 2>/dev/null || true
+    } | sort >"$out/files-$1.txt"
     local hive
     for hive in HKLM HKCU; do
       "$wine_program" reg export "$hive" "Z:$out/registry-$1-$hive.reg" /y >/dev/null 2>&1
@@ -175,7 +180,8 @@ windows_installer_round_trip() {
   diff "$out/registry-before.txt" "$out/registry-after.txt" >"$out/registry.diff" ||
     { echo "uninstalling left the registry changed:"; head -n 40 "$out/registry.diff"; return 1; }
   echo "installer: installed into $folder with shortcuts and an uninstaller; uninstalling left" \
-    "drive_c's $(wc -l <"$out/files-after.txt") files and the registry as they were"
+    "the $(wc -l <"$out/files-after.txt") files of drive_c and this machine's menus, and the" \
+    "registry, as they were"
 }
 
 # The three upstream archives the Windows build needs that Debian does not serve, or a

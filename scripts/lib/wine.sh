@@ -2,10 +2,13 @@
 
 # wine_environment PREFIX: exports Wine's settings for a prefix of the caller's (no debug
 # output but a library that cannot be loaded, which would otherwise end a program before it
-# prints a line, without a word; and never a dialog: Mono and Gecko are never offered) and
-# sets wine_program, the Wine that runs the Windows programs.
+# prints a line, without a word; never a dialog: Mono and Gecko are never offered; and
+# nothing outside the prefix: winemenubuilder, which copies each Windows shortcut and icon
+# into this machine's own menus, in the user's home, never runs) and sets wine_program, the
+# Wine that runs the Windows programs.
 wine_environment() {
-  export WINEPREFIX=$1 WINEDEBUG=-all,err+module WINEDLLOVERRIDES="mscoree,mshtml="
+  export WINEPREFIX=$1 WINEDEBUG=-all,err+module
+  export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
   wine_program=$(type -P wine || echo /usr/lib/wine/wine64)
 }
 
