@@ -51,7 +51,7 @@ release_codename() {
 play_packages=(build-essential cmake ninja-build pkg-config libsdl1.2-dev libsdl-image1.2-dev
   libsdl-gfx1.2-dev libboost-system-dev libboost-thread-dev)
 display_packages=(xvfb x11-utils xdotool imagemagick)
-test_packages=(ccache libgtest-dev libbenchmark-dev libboost-chrono-dev clang libclang-rt-dev
+test_packages=(ccache mold libgtest-dev libbenchmark-dev libboost-chrono-dev clang libclang-rt-dev
   clang-format clang-tidy valgrind iproute2 procps python3 git)
 # The other SDL 1.2 beside the classic one, where the release ships both.
 compat_sdl_packages=()
