@@ -127,24 +127,24 @@ windows_installer_round_trip() {
   local menus=("$share/applications" "$share/desktop-directories" "$share/icons" "$share/mime"
     "$HOME/.config/menus")
   snapshot() {
+    wineserver -w
     # Windows' own folder changes with every start; the uninstaller's emptied folder in
     # Temp is one Windows removes at the restart, and Wine's restart does not.
     {
       (cd "$drive" && find . | grep -v -e '^\./windows/' -e '^\./users/.*/Temp/~nsu[^/]*\.tmp$')
       find "${menus[@]}" 2>/dev/null || true
     } | sort >"$out/files-$1.txt"
-    local hive
-    for hive in HKLM HKCU; do
-      "$wine_program" reg export "$hive" "Z:$out/registry-$1-$hive.reg" /y >/dev/null 2>&1
-    done
-    wineserver -w
-    # Wine writes its display driver's state anew at every start, under a new name; the
-    # network cards it sees from the network it starts in (the other checks' private networks
-    # have loopback alone); and in ServiceCurrent how many service processes it has started
-    # since it started, which depends on when its own services came up.
-    cat "$out/registry-$1"-HK*.reg | iconv -f UTF-16 -t UTF-8 | tr -d '\r' |
-      awk '/^\[/ { wine = index($0, "\\Control\\Video\\") || index($0, "\\NetworkCards\\") ||
-          index($0, "\\Control\\ServiceCurrent]") }
+    # The registry as Wine keeps it once it has ended (HKLM and HKCU), without when each key
+    # was last written: what lives only for a session (the display's state, the services
+    # it started) is never kept, and whether a session had come to write it when a snapshot
+    # was taken is a race. Kept, but Wine's own: the network cards it sees, those of the
+    # network it started in (the other checks' private networks have loopback alone); the
+    # display adapter's driver date, written anew by each session that draws; and the fonts
+    # it sets up for the code page of the last program that drew (the game's is UTF-8, the
+    # installer's the system's).
+    cat "$WINEPREFIX/system.reg" "$WINEPREFIX/user.reg" |
+      sed -e '/^#time=/d' -e 's/^\(\[.*\]\) [0-9]*$/\1/' |
+      awk '/^\[/ { wine = index($0, "\\\\NetworkCards\\\\") || /(^\[|\\\\)Software\\\\(Wine\\\\)?Fonts\]$/ }
         !wine && !/^"DriverDateData"=/' >"$out/registry-$1.txt"
   }
   snapshot before
