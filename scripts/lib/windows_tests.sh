@@ -85,10 +85,15 @@ windows_click_plays_here() {
 # of its own whose command line is the Windows one: a server is found by its first word
 # (a script that names the program does so in a later word).
 windows_servers() {
-  local line
+  local line first
   for line in /proc/[0-9]*/cmdline; do
-    if tr "\0" "\n" 2>/dev/null <"$line" | head -n 1 | grep -qi "quorvale-server\.exe$"; then
-      echo "${line//[!0-9]/}"
+    # The command line's first word, read by the shell itself: this runs in polling loops,
+    # and a process started for each of the machine's processes would take seconds a call.
+    first=""
+    IFS= read -r -d '' first 2>/dev/null <"$line" || true
+    if [[ ${first,,} == *quorvale-server.exe ]]; then
+      line=${line#/proc/}
+      echo "${line%/cmdline}"
     fi
   done
 }

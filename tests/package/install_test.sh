@@ -38,15 +38,17 @@ listening() {
 # has no ps). One that has ended and waits to be reaped has no program any more. Where the
 # kernel runs the package's programs through an emulator (qemu's binfmt handler, on a
 # machine of another processor), the program is the emulator and the server's path is the
-# argument after it.
+# argument after it. Read by the shell itself: this runs in polling loops, and a process
+# started for each of the machine's processes would take seconds a call.
 server_pids() {
-  local process program
+  local process words
   for process in /proc/[0-9]*; do
-    program=$(readlink "$process/exe" 2>/dev/null) || continue
-    if [[ $program == *qemu* ]]; then
-      program=$(tr '\0' '\n' <"$process/cmdline" 2>/dev/null | sed -n 2p) || continue
+    words=()
+    if [ "$process/exe" -ef /usr/games/quorvale-server ] ||
+      { mapfile -d '' -t words 2>/dev/null <"$process/cmdline" || true
+        [[ ${words[0]:-} == *qemu* && ${words[1]:-} == /usr/games/quorvale-server ]]; }; then
+      echo "${process#/proc/}"
     fi
-    if [ "$program" = /usr/games/quorvale-server ]; then echo "${process#/proc/}"; fi
   done
 }
 
