@@ -4,11 +4,11 @@
 # output but a library that cannot be loaded, which would otherwise end a program before it
 # prints a line, without a word; never a dialog: Mono and Gecko are never offered; and
 # nothing outside the prefix: winemenubuilder, which copies each Windows shortcut and icon
-# into this machine's own menus, in the user's home, never runs) and sets wine_program, the
-# Wine that runs the Windows programs.
+# into the desktop's menus, writes those of the prefix's own, not the user's) and sets
+# wine_program, the Wine that runs the Windows programs.
 wine_environment() {
-  export WINEPREFIX=$1 WINEDEBUG=-all,err+module
-  export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+  export WINEPREFIX=$1 WINEDEBUG=-all,err+module WINEDLLOVERRIDES="mscoree,mshtml="
+  export XDG_DATA_HOME=$1/desktop/data XDG_CONFIG_HOME=$1/desktop/config
   wine_program=$(type -P wine || echo /usr/lib/wine/wine64)
 }
 
