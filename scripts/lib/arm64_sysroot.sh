@@ -50,14 +50,14 @@ arm64_sysroot_cache() {
 }
 
 # The release, then a hash of what the sysroot is made from: the release, the package list
-# and this script.
+# and the functions that build it, as bash reads them (an edited comment changes nothing).
 arm64_sysroot_key() {
   local release hash
   release=$(release_codename)
   hash=$({
     echo "$release"
     arm64_sysroot_packages
-    cat "$arm64_sysroot_script"
+    declare -f arm64_sysroot_build arm64_sysroot_apt arm64_sysroot_unpack
   } | sha256sum | cut -c 1-16)
   echo "$release-$hash"
 }
