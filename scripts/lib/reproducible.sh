@@ -90,16 +90,14 @@ run_reproducibility_stage() {
 # (the zip, the installer, SDL's source and our patch) built again by reprotest and compared
 # with it.
 rebuild_windows_package() {
-  local work name file status=0
+  local work list files status=0
   ensure_packages "${reproducible_packages[@]}"
   work=$(mktemp -d)
-  name=$(windows_package_name)
+  list=$(windows_package_files)
+  mapfile -t files <<<"$list"
   mkdir -p "$work/control/source-root/dist"
-  for file in "$name.zip" "$name-setup.exe" $(windows_deps_sdl_source "$(windows_deps_prefix)"); do
-    cp "dist/${file##*/}" "$work/control/source-root/dist/"
-  done
-  rebuilt_by_reprotest "$work" "dist/*.zip dist/*.exe dist/*.tar.gz dist/*.patch" "$work/control" \
-    windows || status=$?
+  cp "${files[@]}" "$work/control/source-root/dist/"
+  rebuilt_by_reprotest "$work" "${files[*]}" "$work/control" windows || status=$?
   [ "$status" -ne 0 ] || no_machine_paths "$work/control/source-root/dist" "$work" || status=$?
   rm -rf "$work"
   return "$status"

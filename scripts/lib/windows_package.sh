@@ -10,6 +10,18 @@ windows_packages=(cmake ninja-build zip nsis binutils-mingw-w64-x86-64 python3 g
 
 windows_package_name() { echo "quorvale-$(project_version)-windows-x64"; }
 
+# What package_windows leaves in dist/, a path a line: the zip, the installer, and SDL's
+# source and our patch to it.
+windows_package_files() {
+  local name source
+  name=$(windows_package_name)
+  echo "dist/$name.zip"
+  echo "dist/$name-setup.exe"
+  for source in $(windows_deps_sdl_source "$(windows_deps_prefix)"); do
+    echo "dist/${source##*/}"
+  done
+}
+
 # windows_build PRESET: configures the configure preset windows (the
 # cross compiler, against the dependency prefix) and builds with the build preset PRESET:
 # windows (everything, the suites too) or windows-programs. Quiet unless it fails.
