@@ -41,12 +41,12 @@ listening() {
 # argument after it. Read by the shell itself: this runs in polling loops, and a process
 # started for each of the machine's processes would take seconds a call.
 server_pids() {
-  local process words
+  local process words server=/usr/games/quorvale-server
   for process in /proc/[0-9]*; do
     words=()
-    if [ "$process/exe" -ef /usr/games/quorvale-server ] ||
-      { mapfile -d '' -t words 2>/dev/null <"$process/cmdline" || true
-        [[ ${words[0]:-} == *qemu* && ${words[1]:-} == /usr/games/quorvale-server ]]; }; then
+    mapfile -d '' -t words 2>/dev/null <"$process/cmdline" || true
+    if [ "$process/exe" -ef "$server" ] ||
+      [[ ${words[0]:-} == *qemu* && ${words[1]:-} == "$server" ]]; then
       echo "${process#/proc/}"
     fi
   done
