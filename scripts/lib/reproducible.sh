@@ -32,12 +32,17 @@ tree_copy() {
 # of reprotest's own. Both builds read this machine's caches (compiler, Windows libraries,
 # arm64 sysroot) by their paths, whatever their home, and take their time stamps from this
 # tree's commit. reprotest keeps the builds in WORK/store.
+# ccache keeps the real time in the varied build. Under the faked clock (faketime, a year
+# on) every file in the cache's temporary folder looks hours old, and each ccache call
+# deletes them all: the files of compiles that other stages run beside this one, which then
+# fail over to compiling without the cache (8 to 10 s each, for the largest test files).
+# The compilers ccache starts still run under the faked clock.
 rebuilt_by_reprotest() {
   local work=$1 artifacts=$2 control=$3 command kind status=0
   shift 3
   tree_copy "$work/source"
   command="export SOURCE_DATE_EPOCH=$(source_date_epoch) QUORVALE_CCACHE=ON"
-  command+=" CCACHE_DIR=$(ccache -k cache_dir)"
+  command+=" CCACHE_DIR=$(ccache -k cache_dir) FAKETIME_SKIP_CMDS=ccache"
   command+=" QUORVALE_WINDOWS_DEPS_CACHE=$(windows_deps_cache)"
   command+=" QUORVALE_ARM64_SYSROOT_CACHE=$(arm64_sysroot_cache)"
   for kind in "$@"; do
