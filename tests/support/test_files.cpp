@@ -5,10 +5,6 @@
 
 namespace test_support {
 
-std::string source_dir() { return QUORVALE_SOURCE_DIR; }
-
-std::string build_dir() { return QUORVALE_BUILD_DIR; }
-
 std::string read_file(const std::string& path) {
   std::ifstream file(path, std::ios::binary);
   std::ostringstream content;
