@@ -72,7 +72,12 @@ windows_click_plays_here() {
     return 1
   fi
   first_unit=$((($(date +%s%N) - clicked) / 1000000))
-  [ -n "$(windows_servers)" ] || { echo "$*: no quorvale-server.exe runs while the game plays"; return 1; }
+  if [ -z "$(windows_servers)" ]; then
+    # What the launcher said, first: why it started no server of its own, or gave up on it.
+    sed -n '1,20{s/\r$//;p}' "$out/click.log"
+    echo "$*: no quorvale-server.exe runs while the game plays"
+    return 1
+  fi
   window=$(xdotool search --name "^Quorvale$" | head -n 1)
   xdotool windowfocus --sync "$window" 2>/dev/null || true
   xdotool mousemove --window "$window" 320 240 key Escape
